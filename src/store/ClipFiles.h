@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+// The store's only contact with the file system: POSIX calls on byte paths.
+namespace ClipFiles {
+
+// The process's current directory, as the kernel reports it.
+QByteArray currentDirectory();
+
+// Whether a regular file (or a link to one) exists at the path. The file-name part is matched
+// without regard to letter case, and "*" and "?" in it act as wildcards; the first match in byte
+// order of names decides, and a directory, FIFO, socket or device is no file. Never opens the
+// file. Cheap in a folder of 100,000 files: a folder's listing is remembered until its
+// modification time changes.
+bool exists(const QByteArray& path);
+
+// The path with its file-name part replaced by the name that exists on disk: an exact match
+// wins, otherwise the first case-insensitive match in byte order. A path with no match is
+// returned as built.
+QByteArray resolve(const QByteArray& path);
+
+// Reads the whole file in one read. Throws "Cannot open file %s" (with the path) when the file
+// cannot be opened, is not a regular file, or the read comes up short.
+QByteArray readAll(const QByteArray& path);
+
+// Replaces the file's bytes atomically (temporary file in the same folder, then rename), keeping
+// its permissions and, for a link, the link; writes in place when the folder is not writable but
+// the file is. A missing file is created. Throws "Cannot create file %s" when the file cannot be
+// written (no write permission bit at all counts as read-only, also for root; a directory; no
+// permission) and "Stream write error" when the write comes up short; the old bytes then stay.
+void writeAll(const QByteArray& path, const QByteArray& bytes);
+
+// Creates an empty file if nothing exists at the path yet; the result is not reported.
+void createEmpty(const QByteArray& path);
+
+// Removes the file unless it is read-only (no write permission bit); the result is not reported.
+void remove(const QByteArray& path);
+
+// The names of the regular files (or links to them) in the directory whose names end in ".txt"
+// without regard to letter case, dot-files included, sorted without regard to letter case with
+// a byte-order tie-break. An empty list when the directory cannot be read.
+QList<QByteArray> listBodyFiles(const QByteArray& directory);
+
+} // namespace ClipFiles

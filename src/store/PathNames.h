@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+// Path arithmetic on byte strings; "/" is the only separator.
+namespace PathNames {
+
+// Everything before the last "." of the file-name part, then the extension (which includes its
+// dot, or is empty). A dot in the directory part never counts.
+QByteArray changeExtension(const QByteArray& path, const QByteArray& extension);
+
+// Everything after the last "/"; the whole path when it holds none.
+QByteArray fileNamePart(const QByteArray& path);
+
+// The file-name part without its last extension: "/clips/a.b.txt" gives "a.b", "/clips/.txt" "".
+QByteArray clipNameOfPath(const QByteArray& path);
+
+// Directory + "/" + name, with the separator appended unconditionally (so "/" gives "//name").
+QByteArray join(const QByteArray& directory, const QByteArray& name);
+
+} // namespace PathNames
