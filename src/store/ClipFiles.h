@@ -12,13 +12,15 @@ QByteArray currentDirectory();
 // Whether a regular file (or a link to one) exists at the path. The file-name part is matched
 // without regard to letter case, and "*" and "?" in it act as wildcards; the first match in byte
 // order of names decides, and a directory, FIFO, socket or device is no file. Never opens the
-// file. Cheap in a folder of 100,000 files: a folder's listing is remembered until its
-// modification time changes.
+// file. Cheap in a folder of 100,000 files: a folder's listing is remembered while its time
+// stamps stay the same (and only once they are two seconds old, since a change within the same
+// tick of the file system's clock would not show).
 bool exists(const QByteArray& path);
 
 // The path with its file-name part replaced by the name that exists on disk: an exact match
 // wins, otherwise the first case-insensitive match in byte order. A path with no match is
-// returned as built.
+// returned as built. "*" and "?" are not patterns here, so that reading, writing and deleting
+// never reach a file other than the one named.
 QByteArray resolve(const QByteArray& path);
 
 // Reads the whole file in one read. Throws "Cannot open file %s" (with the path) when the file
@@ -27,9 +29,10 @@ QByteArray readAll(const QByteArray& path);
 
 // Replaces the file's bytes atomically (temporary file in the same folder, then rename), keeping
 // its permissions and, for a link, the link; writes in place when the folder is not writable but
-// the file is. A missing file is created. Throws "Cannot create file %s" when the file cannot be
-// written (no write permission bit at all counts as read-only, also for root; a directory; no
-// permission) and "Stream write error" when the write comes up short; the old bytes then stay.
+// the file is. A missing file is created, unless its name holds "*" or "?". Throws "Cannot
+// create file %s" when the file cannot be written (no write permission bit at all counts as
+// read-only, also for root; a directory; no permission) and "Stream write error" when the write
+// comes up short; the old bytes then stay.
 void writeAll(const QByteArray& path, const QByteArray& bytes);
 
 // Creates an empty file if nothing exists at the path yet; the result is not reported.

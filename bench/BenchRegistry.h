@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+// One row of the table: a median time per call, beside the floor it is held against when
+// there is one (the bare system calls that the operation cannot do without).
+struct BenchRow
+{
+    QString name;
+    double seconds = 0;
+    QString floorName;
+    double floorSeconds = 0;
+    double aimRatio = 0; // 0: no aim
+    QString note;
+};
+
+using BenchGroup = std::function<void(QList<BenchRow>& rows)>;
+
+// A file of benchmarks registers its group with a static BenchRegistration.
+struct BenchRegistration
+{
+    BenchRegistration(const char* name, BenchGroup group);
+};
+
+QList<std::pair<QString, BenchGroup>>& benchGroups();
+
+constexpr int kRepetitions = 15;
+
+// Median seconds per call over kRepetitions runs of `calls` calls each.
+double medianSeconds(const std::function<void()>& call, int calls = 1);
+
+// The same for an operation and its floor, run alternately so that both see the same machine.
+std::pair<double, double> medianSecondsBeside(const std::function<void()>& call, const std::function<void()>& floor,
+                                              int calls = 1);

@@ -1,0 +1,40 @@
+#include <QString>
+
+#include "ClipError.h"
+#include "ErrorBox.h"
+#include "SnipwellApplication.h"
+#include "StartUp.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <typeinfo>
+
+namespace {
+
+QString kindOf(const std::exception& error)
+{
+    const char* mangled = typeid(error).name();
+    int status = 0;
+    const std::unique_ptr<char, decltype(&std::free)> demangled(abi::__cxa_demangle(mangled, nullptr, nullptr, &status),
+                                                                &std::free);
+    return QString::fromUtf8(status == 0 && demangled ? demangled.get() : mangled);
+}
+
+} // namespace
+
+// The command line is not read; Qt alone sees it.
+int main(int argc, char* argv[])
+{
+    SnipwellApplication application(argc, argv);
+    try {
+        return runSnipwell(application);
+    } catch (const ClipError& error) {
+        ErrorBox::showApplicationError(QStringLiteral("ClipError"), error.message());
+    } catch (const std::exception& error) {
+        ErrorBox::showApplicationError(kindOf(error), QString::fromUtf8(error.what()));
+    }
+    return 1;
+}

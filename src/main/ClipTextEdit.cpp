@@ -1,0 +1,32 @@
+#include "ClipTextEdit.h"
+
+#include <QKeyEvent>
+
+#include "LineBreaks.h"
+
+ClipTextEdit::ClipTextEdit(QWidget* parent)
+    : QPlainTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+}
+
+QString ClipTextEdit::clipText() const
+{
+    return LineBreaks::toClipText(document()->toRawText());
+}
+
+void ClipTextEdit::keyReleaseEvent(QKeyEvent* event)
+{
+    QPlainTextEdit::keyReleaseEvent(event);
+    if (!event->isAutoRepeat() && m_keyReleaseHook)
+        m_keyReleaseHook();
+}
+
+bool ClipTextEdit::isReturnKey(const QKeyEvent* event)
+{
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}

@@ -1,0 +1,16 @@
+#include "NameDisplay.h"
+
+NameDisplay::NameDisplay(QWidget* parent)
+    : EditField(parent)
+{
+    setFrame(false);
+    setReadOnly(true);
+    setLetterCase(LetterCase::Upper);
+}
+
+void NameDisplay::mousePressEvent(QMouseEvent* event)
+{
+    EditField::mousePressEvent(event);
+    if (m_mousePressHook)
+        m_mousePressHook();
+}

@@ -1,0 +1,321 @@
+#include "TForm1.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+
+#include "ApplicationTitle.h"
+#include "BodyEditor.h"
+#include "ClipFiles.h"
+#include "ClipListDelegate.h"
+#include "ClipListModel.h"
+#include "CommandBox.h"
+#include "HandlerGuard.h"
+#include "NameDisplay.h"
+#include "PathNames.h"
+#include "TextBytes.h"
+#include "TitleLine.h"
+#include "WindowFonts.h"
+
+#include <unistd.h>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 321;
+constexpr int kClientHeight = 326;
+constexpr int kPollInterval = 500;
+
+// Windows' grey for the text of a disabled edit field; the editor keeps its background.
+const QColor kDisabledText(0x80, 0x80, 0x80);
+
+template <typename Control>
+Control* makeControl(QWidget* window, const char* name, int left, int top, int width, int height)
+{
+    auto* control = new Control(window);
+    control->setObjectName(QLatin1StringView(name));
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+void setEditColours(QWidget* field, const QColor& background, const QColor& text)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, background);
+    palette.setColor(QPalette::Active, QPalette::Text, text);
+    palette.setColor(QPalette::Inactive, QPalette::Text, text);
+    palette.setColor(QPalette::Disabled, QPalette::Text, kDisabledText);
+    field->setPalette(palette);
+}
+
+void setLabelColours(QLabel* label, const QColor& background, const QColor& text)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, background);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+    label->setAutoFillBackground(true);
+}
+
+void setTextColour(QWidget* control, const QColor& text)
+{
+    QPalette palette = control->palette();
+    palette.setColor(QPalette::WindowText, text);
+    control->setPalette(palette);
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent)
+    , m_listDirectory(ClipFiles::currentDirectory())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString(kApplicationTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/snipwell/icon-32.png")));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(WindowFonts::windowFont());
+    setFixedSize(kClientWidth, kClientHeight);
+
+    createControls();
+    connectHandlers();
+    Timer1->start();
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createControls()
+{
+    // Created in Tab order, which is also the order in which the window hands out the focus
+    // when it is first activated.
+    inputbox = makeControl<CommandBox>(this, "inputbox", 65, 8, 54, 17);
+
+    titlebox = makeControl<TitleLine>(this, "titlebox", 8, 32, 305, 17);
+    titlebox->setFont(WindowFonts::editorFont());
+    setEditColours(titlebox, QColor(0x00, 0x40, 0x80), Qt::white);
+
+    mainbox = makeControl<BodyEditor>(this, "mainbox", 8, 56, 305, 182);
+    mainbox->setFont(WindowFonts::editorFont());
+    setEditColours(mainbox, QColor(0xF2, 0xF9, 0xFF), Qt::black);
+
+    CheckBox1 = makeControl<QCheckBox>(this, "CheckBox1", 128, 8, 97, 17);
+    CheckBox1->setText(QStringLiteral("AlwaysOnTop"));
+    CheckBox1->setChecked(true);
+    CheckBox1->setFocusPolicy(Qt::ClickFocus);
+    setTextColour(CheckBox1, Qt::white);
+
+    indexbox = makeControl<NameDisplay>(this, "indexbox", 232, 8, 80, 17);
+    indexbox->setFocusPolicy(Qt::ClickFocus);
+    setEditColours(indexbox, QColor(0x00, 0x25, 0x4A), QColor(0xEF, 0xF2, 0xFC));
+
+    FileListBox1 = makeControl<QListView>(this, "FileListBox1", 8, 245, 225, 57);
+    m_clipList = new ClipListModel(this);
+    FileListBox1->setModel(m_clipList);
+    FileListBox1->setItemDelegate(new ClipListDelegate(FileListBox1));
+    FileListBox1->setUniformItemSizes(true);
+    FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    FileListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FileListBox1->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    FileListBox1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    FileListBox1->setFocusPolicy(Qt::StrongFocus);
+    FileListBox1->setFont(WindowFonts::listFont());
+    setEditColours(FileListBox1, QColor(0x00, 0x40, 0x80), QColor(0x55, 0x86, 0xD7));
+
+    Button1 = makeControl<QPushButton>(this, "Button1", 240, 247, 73, 22);
+    Button1->setText(QStringLiteral("Create"));
+    Button1->setFocusPolicy(Qt::StrongFocus);
+
+    Button2 = makeControl<QPushButton>(this, "Button2", 240, 279, 73, 22);
+    Button2->setText(QStringLiteral("Delete"));
+    Button2->setFocusPolicy(Qt::StrongFocus);
+
+    newfile = makeControl<EditField>(this, "newfile", 240, 245, 72, 21);
+    newfile->setMaxLength(8);
+    newfile->setFocusPolicy(Qt::ClickFocus);
+    newfile->hide();
+
+    Label1 = makeControl<QLabel>(this, "Label1", 8, 9, 47, 13);
+    Label1->setText(QStringLiteral("Command"));
+    setTextColour(Label1, Qt::white);
+
+    // Runs past the window's right edge; the about link lies on its right-hand end.
+    Label2 = makeControl<QLabel>(this, "Label2", 0, 308, 348, 13);
+    Label2->setText(QStringLiteral(" Snipwell 1.0 \u2014 ready-made answers at your fingertips"));
+    setLabelColours(Label2, QColor(0x17, 0x22, 0x55), Qt::black);
+
+    Label3 = makeControl<QLabel>(this, "Label3", 278, 308, 33, 13);
+    Label3->setText(QStringLiteral(" about "));
+    Label3->setCursor(Qt::PointingHandCursor);
+    setLabelColours(Label3, QColor(0x23, 0x33, 0x81), QColor(0x6D, 0x82, 0xE0));
+
+    for (QLabel* label : { Label1, Label2, Label3 }) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setTextFormat(Qt::PlainText);
+    }
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kPollInterval);
+
+    setTabOrder(inputbox, titlebox);
+    setTabOrder(titlebox, mainbox);
+    setTabOrder(mainbox, CheckBox1);
+    setTabOrder(CheckBox1, indexbox);
+    setTabOrder(indexbox, FileListBox1);
+    setTabOrder(FileListBox1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, newfile);
+}
+
+void TForm1::connectHandlers()
+{
+    inputbox->setKeyPressHook([this](QChar key) { return runGuarded([&] { inputboxKeyPress(key); }); });
+    connect(inputbox, &QLineEdit::textChanged, this, [this] { runGuarded([this] { inputboxChange(); }); });
+    indexbox->setMousePressHook([this] { runGuarded([this] { indexboxMouseDown(); }); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { runGuarded([this] { CheckBox1Click(); }); });
+    titlebox->setKeyReleaseHook([this] { runGuarded([this] { titleboxKeyUp(); }); });
+    mainbox->setKeyReleaseHook([this] { runGuarded([this] { mainboxKeyUp(); }); });
+    connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
+}
+
+void TForm1::paintEvent(QPaintEvent*)
+{
+    // Painted rather than set in the palette, which every control would inherit.
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_listHasWindow) {
+        m_listHasWindow = true;
+        runGuarded([this] { refreshClipList(); });
+    }
+}
+
+bool TForm1::isTopmost() const
+{
+    return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+}
+
+void TForm1::setTopmost(bool on)
+{
+    if (isTopmost() == on)
+        return;
+    const Qt::WindowFlags flags = windowFlags().setFlag(Qt::WindowStaysOnTopHint, on);
+    // Switched on the native window: setWindowFlag() would rebuild it, moving it and dropping
+    // the focus. The widget is then told the flags it now has.
+    if (QWindow* window = windowHandle())
+        window->setFlags(flags);
+    overrideWindowFlags(flags);
+    refreshClipList();
+}
+
+int TForm1::outerHeight() const
+{
+    return frameGeometry().height();
+}
+
+void TForm1::setOuterHeight(int height)
+{
+    const int decoration = frameGeometry().height() - geometry().height();
+    setFixedSize(width(), height - decoration);
+}
+
+void TForm1::setCompactTabStops(bool compact)
+{
+    const Qt::FocusPolicy policy = compact ? Qt::ClickFocus : Qt::StrongFocus;
+    for (QWidget* control : { static_cast<QWidget*>(mainbox), static_cast<QWidget*>(FileListBox1),
+                              static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2) })
+        control->setFocusPolicy(policy);
+}
+
+void TForm1::refreshClipList()
+{
+    if (!m_listHasWindow)
+        return;
+    // Picks open clips in the current directory, so it has to be the listed one. A directory
+    // that can no longer be entered lists nothing.
+    const bool entered = ::chdir(m_listDirectory.constData()) == 0;
+    m_clipList->setFileNames(entered ? ClipFiles::listBodyFiles(m_listDirectory) : QList<QByteArray>());
+    FileListBox1Change();
+}
+
+QByteArray TForm1::selectedPath() const
+{
+    const QModelIndexList selected = FileListBox1->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return {};
+    QByteArray path = m_listDirectory;
+    if (!path.endsWith('/'))
+        path += '/';
+    return path + m_clipList->fileName(selected.first().row());
+}
+
+void TForm1::showOpenedClip(const QByteArray& clipName, QWidget* focusTarget)
+{
+    indexbox->setText(TextBytes::displayName(clipName));
+    titlebox->setPlainText(m_store.takeTitleText());
+    mainbox->setPlainText(m_store.takeBodyText());
+    mainbox->selectAll();
+    // The clipboard gets the clip text itself: CR LF line breaks, no HTML beside it.
+    const QString body = mainbox->clipText();
+    if (!body.isEmpty())
+        QGuiApplication::clipboard()->setText(body);
+    focusTarget->setFocus();
+}
+
+void TForm1::inputboxKeyPress(QChar) { }
+
+void TForm1::inputboxChange() { }
+
+void TForm1::indexboxMouseDown()
+{
+    inputbox->setFocus();
+}
+
+void TForm1::CheckBox1Click()
+{
+    inputbox->setFocus();
+    setTopmost(CheckBox1->isChecked());
+}
+
+void TForm1::titleboxKeyUp()
+{
+    m_store.saveTitle(titlebox->clipText());
+}
+
+void TForm1::mainboxKeyUp()
+{
+    m_store.saveBody(mainbox->clipText());
+}
+
+void TForm1::Timer1Timer()
+{
+    const bool present = m_store.bodyPresent();
+    mainbox->setEnabled(present);
+    titlebox->setEnabled(present);
+}
+
+void TForm1::FileListBox1Change()
+{
+    const QByteArray clipName = PathNames::clipNameOfPath(selectedPath());
+    inputbox->clear();
+    if (m_store.openClip(clipName, [this] { titlebox->clear(); }) == OpenOutcome::NotFound)
+        return;
+    showOpenedClip(clipName, FileListBox1);
+}

@@ -1,0 +1,89 @@
+#include "TextBytes.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+// Windows-1252 at 0x80..0x9F; the five bytes the code page leaves undefined stand for the C1
+// control characters of the same number, so that they come back unchanged.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        *out++ = QChar(b >= 0x80 && b < 0xA0 ? kWindows1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+bool encodeWindows1252(const QString& text, QByteArray& bytes)
+{
+    bytes.resize(text.size());
+    char* out = bytes.data();
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            *out++ = char(c);
+            continue;
+        }
+        const char16_t* found = std::find(std::begin(kWindows1252High), std::end(kWindows1252High), c);
+        if (found == std::end(kWindows1252High))
+            return false;
+        *out++ = char(0x80 + (found - kWindows1252High));
+    }
+    return true;
+}
+
+} // namespace
+
+namespace TextBytes {
+
+DecodedText decode(const QByteArray& bytes)
+{
+    // QString::fromUtf8 is the fast decoder, but it drops a leading byte-order mark (which must
+    // be saved back) and replaces bad bytes silently. So it decodes only texts without a mark,
+    // and a text in which a replacement character turns up is checked strictly.
+    if (!bytes.startsWith("\xEF\xBB\xBF")) {
+        QString text = QString::fromUtf8(bytes);
+        if (!text.contains(QChar::ReplacementCharacter))
+            return { std::move(text), TextEncoding::Utf8 };
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return { std::move(text), TextEncoding::Utf8 };
+    return { decodeWindows1252(bytes), TextEncoding::Windows1252 };
+}
+
+EncodedText encode(const QString& text, TextEncoding preferred)
+{
+    if (preferred == TextEncoding::Windows1252) {
+        QByteArray bytes;
+        if (encodeWindows1252(text, bytes))
+            return { std::move(bytes), TextEncoding::Windows1252 };
+    }
+    return { text.toUtf8(), TextEncoding::Utf8 };
+}
+
+QString displayName(const QByteArray& name)
+{
+    return decode(name).text;
+}
+
+QByteArray fileNameFromText(const QString& name)
+{
+    return name.toUtf8();
+}
+
+} // namespace TextBytes

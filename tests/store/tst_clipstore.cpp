@@ -1,0 +1,401 @@
+#include "ClipError.h"
+#include "ClipFiles.h"
+#include "ClipStore.h"
+#include "PathNames.h"
+
+#include "ClipFolder.h"
+
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// The store's operations as the window calls them, on a real clip folder.
+class TestClipStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openCreatesMissingTitle();
+    void openWithoutBodyChangesNothing_data();
+    void openWithoutBodyChangesNothing();
+    void openWithDirectoryAsTitle();
+    void textsSurviveReadAndSave();
+    void typedCharacterOutsideCodePageSavesUtf8();
+    void saveWritesOnlyWhereItMay();
+    void previousClipTextIsNeverSaved();
+    void lettersOfAnyCase();
+    void nameNotValidUtf8();
+    void saveCutShortKeepsOldText();
+    void createClip_data();
+    void createClip();
+    void deleteClip_data();
+    void deleteClip();
+    void bodyPresentFollowsFolder();
+    void pathsAtTheRoot();
+};
+
+void TestClipStore::openCreatesMissingTitle()
+{
+    ClipFolder folder;
+    ClipFolder::write("faq1.txt", "Dear sir,\r\n");
+    ClipStore store;
+    int calls = 0;
+    QCOMPARE(store.openClip("faq1", [&] { ++calls; }), OpenOutcome::Found);
+    QCOMPARE(calls, 1);
+    QCOMPARE(store.currentTitlePath(), folder.pathOf("faq1.hed"));
+    QCOMPARE(store.currentBodyPath(), folder.pathOf("faq1.txt"));
+    QCOMPARE(ClipFolder::read("faq1.hed"), QByteArray(""));
+    QCOMPARE(store.takeTitleText(), QString(""));
+    QCOMPARE(store.takeBodyText(), u"Dear sir,\r\n"_qs);
+    QVERIFY(store.bodyPresent());
+
+    // An existing title is never rewritten by opening.
+    ClipFolder::write("faq1.hed", "Title");
+    QCOMPARE(store.openClip("faq1", [&] { ++calls; }), OpenOutcome::Found);
+    QCOMPARE(calls, 1);
+    QCOMPARE(store.takeTitleText(), u"Title"_qs);
+}
+
+void TestClipStore::openWithoutBodyChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("entries");
+    QTest::newRow("nothing") << QByteArray();
+    QTest::newRow("title only") << QByteArray("f:x.hed=Orphan");
+    QTest::newRow("directory as body") << QByteArray("d:x.txt");
+    QTest::newRow("FIFO as body") << QByteArray("p:x.txt");
+}
+
+void TestClipStore::openWithoutBodyChangesNothing()
+{
+    QFETCH(QByteArray, entries);
+
+    ClipFolder folder;
+    ClipFolder::make(entries);
+    const QList<QByteArray> before = folder.names();
+    ClipStore store;
+    QCOMPARE(store.openClip("x", [] { QFAIL("title must not be touched"); }), OpenOutcome::NotFound);
+    QCOMPARE(store.currentTitlePath(), folder.pathOf("x.hed"));
+    QCOMPARE(store.currentBodyPath(), folder.pathOf("x.txt"));
+    QVERIFY(!store.bodyPresent());
+    QCOMPARE(folder.names(), before);
+    if (before.contains("x.hed"))
+        QCOMPARE(ClipFolder::read("x.hed"), QByteArray("Orphan"));
+}
+
+void TestClipStore::openWithDirectoryAsTitle()
+{
+    ClipFolder folder;
+    ClipFolder::make("f:x.txt d:x.hed");
+    ClipStore store;
+    QCOMPARE(errorMessageOf([&] { store.openClip("x"); }),
+             u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("x.hed")));
+    QCOMPARE(store.currentBodyPath(), folder.pathOf("x.txt"));
+}
+
+void TestClipStore::textsSurviveReadAndSave()
+{
+    // Windows-1252 with the undefined bytes and a no-break space, lone LFs, a zero byte.
+    const char raw[] = "\x93"
+                       "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\nb\n\0tail";
+    const QByteArray windows1252(raw, sizeof raw - 1);
+    const QString text = u"\u201ccafé\u00a0\u0081\u008d\u008f\u0090\u009d€\u201d\r\nb\r\n"_qs;
+    const QByteArray saved("\x93"
+                           "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\r\nb\r\n");
+    ClipFolder folder;
+    ClipFolder::write("c.txt", windows1252);
+    ClipFolder::write("c.hed",
+                      "\xef\xbb\xbf"
+                      "BOM");
+    ClipStore store;
+    QCOMPARE(store.openClip("c"), OpenOutcome::Found);
+    QCOMPARE(store.takeTitleText(), u"\ufeffBOM"_qs);
+    QCOMPARE(store.takeBodyText(), text);
+    store.saveTitle(u"\ufeffBOM"_qs);
+    store.saveBody(text);
+    QCOMPARE(ClipFolder::read("c.hed"),
+             QByteArray("\xef\xbb\xbf"
+                        "BOM"));
+    QCOMPARE(ClipFolder::read("c.txt"), saved);
+}
+
+void TestClipStore::typedCharacterOutsideCodePageSavesUtf8()
+{
+    ClipFolder folder;
+    ClipFolder::write("c.txt", "caf\xe9");
+    ClipStore store;
+    QCOMPARE(store.openClip("c"), OpenOutcome::Found);
+    const QString text = store.takeBodyText();
+    store.saveBody(text + u"€"_qs);
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray("caf\xe9\x80"));
+    store.saveBody(text + u"ł"_qs);
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray("caf\xc3\xa9\xc5\x82"));
+    // Once UTF-8, the file stays UTF-8 even when the text would fit the code page again.
+    store.saveBody(text);
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray("caf\xc3\xa9"));
+}
+
+void TestClipStore::saveWritesOnlyWhereItMay()
+{
+    ClipFolder folder;
+    ClipFolder::make("f:c.txt=body f:c.hed=title");
+    ClipStore store;
+    QCOMPARE(store.openClip("c"), OpenOutcome::Found);
+    store.takeTitleText();
+    store.takeBodyText();
+
+    store.saveBody(QString());
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray(""));
+
+    QCOMPARE(::unlink("c.txt"), 0);
+    QCOMPARE(::unlink("c.hed"), 0);
+    store.saveBody(u"gone"_qs);
+    store.saveTitle(u"gone"_qs);
+    QCOMPARE(folder.listing(), QByteArray());
+
+    ClipFolder::make("r:c.txt=locked f:c.hed=title");
+    QCOMPARE(errorMessageOf([&] { store.saveBody(u"new"_qs); }),
+             u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("c.txt")));
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray("locked"));
+    QCOMPARE(ClipFolder::mode("c.txt") & 07777, mode_t(0444));
+    // Same paths, file back: saving resumes.
+    store.saveTitle(u"new"_qs);
+    QCOMPARE(ClipFolder::read("c.hed"), QByteArray("new"));
+}
+
+void TestClipStore::previousClipTextIsNeverSaved()
+{
+    ClipFolder folder;
+    ClipFolder::make("f:a.txt=A f:a.hed=At f:c.txt=C p:c.hed");
+    ClipStore store;
+    QCOMPARE(store.openClip("a"), OpenOutcome::Found);
+    store.takeTitleText();
+    store.takeBodyText();
+
+    // Not found, then the files appear: still not the texts read from a.
+    QCOMPARE(store.openClip("b"), OpenOutcome::NotFound);
+    ClipFolder::make("f:b.txt=B f:b.hed=Bt");
+    store.saveTitle(u"At"_qs);
+    store.saveBody(u"A"_qs);
+    QCOMPARE(ClipFolder::read("b.hed"), QByteArray("Bt"));
+    QCOMPARE(ClipFolder::read("b.txt"), QByteArray("B"));
+
+    // Found, but the opening failed before the texts were read.
+    QVERIFY(!errorMessageOf([&] { store.openClip("c"); }).isEmpty());
+    store.saveBody(u"A"_qs);
+    QCOMPARE(ClipFolder::read("c.txt"), QByteArray("C"));
+
+    // Found, title read, body not: only the title may be saved.
+    QCOMPARE(store.openClip("b"), OpenOutcome::Found);
+    store.takeTitleText();
+    store.saveTitle(u"Bt2"_qs);
+    store.saveBody(u"A"_qs);
+    QCOMPARE(ClipFolder::read("b.hed"), QByteArray("Bt2"));
+    QCOMPARE(ClipFolder::read("b.txt"), QByteArray("B"));
+}
+
+void TestClipStore::lettersOfAnyCase()
+{
+    ClipFolder folder;
+    ClipFolder::make("f:FAQ1.TXT=body f:FAQ1.HED=title");
+    ClipStore store;
+    QCOMPARE(store.openClip("faq1", [] { QFAIL("the title exists"); }), OpenOutcome::Found);
+    QCOMPARE(store.takeTitleText(), u"title"_qs);
+    QCOMPARE(store.takeBodyText(), u"body"_qs);
+    store.saveTitle(u"title2"_qs);
+    store.saveBody(u"body2"_qs);
+    QCOMPARE(folder.listing(), QByteArray("FAQ1.HED FAQ1.TXT"));
+    QCOMPARE(ClipFolder::read("FAQ1.HED"), QByteArray("title2"));
+    QCOMPARE(ClipFolder::read("FAQ1.TXT"), QByteArray("body2"));
+
+    store.deleteClip(store.currentBodyPath());
+    QCOMPARE(folder.listing(), QByteArray());
+}
+
+void TestClipStore::nameNotValidUtf8()
+{
+    ClipFolder folder;
+    ClipFolder::make("f:caf\xe9.txt=body");
+    ClipStore store;
+    QCOMPARE(store.openClip("caf\xe9"), OpenOutcome::Found);
+    QCOMPARE(folder.listing(), QByteArray("caf\xe9.hed caf\xe9.txt"));
+    store.takeTitleText();
+    store.takeBodyText();
+    store.saveTitle(u"t"_qs);
+    store.saveBody(u"b"_qs);
+    QCOMPARE(ClipFolder::read("caf\xe9.hed"), QByteArray("t"));
+    QCOMPARE(ClipFolder::read("caf\xe9.txt"), QByteArray("b"));
+    store.deleteClip(folder.pathOf("caf\xe9.txt"));
+    QCOMPARE(folder.listing(), QByteArray());
+}
+
+void TestClipStore::saveCutShortKeepsOldText()
+{
+    ClipFolder folder;
+    const QByteArray old(3000, 'o');
+    ClipFolder::write("big.txt", old);
+    ClipFolder::write("big.hed", "t");
+
+    const QByteArray report = runInChild([] {
+        // Writes past 4 KiB fail with EFBIG instead of killing the process.
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit { 4096, 4096 };
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            return QByteArray("no limit");
+        ClipStore store;
+        try {
+            store.openClip("big");
+            store.takeBodyText();
+            store.saveBody(QString(20000, u'n'));
+        } catch (const ClipError& error) {
+            return error.message().toUtf8();
+        }
+        return QByteArray("saved");
+    });
+    QCOMPARE(report, QByteArray("Stream write error"));
+    QCOMPARE(ClipFolder::read("big.txt"), old);
+    QCOMPARE(folder.listing(), QByteArray("big.hed big.txt"));
+}
+
+void TestClipStore::createClip_data()
+{
+    QTest::addColumn<QByteArray>("entries");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<CreateOutcome>("outcome");
+    QTest::addColumn<QByteArray>("listing");
+    const auto row = [](const char* tag, const QByteArray& entries, const QByteArray& name, CreateOutcome outcome,
+                        const QByteArray& listing) { QTest::newRow(tag) << entries << name << outcome << listing; };
+    const auto created = CreateOutcome::Created;
+    const auto exists = CreateOutcome::AlreadyExists;
+    const auto failed = CreateOutcome::Failed;
+    row("new", "", "Faq1", created, "Faq1.txt");
+    row("existing", "f:abc.txt=keep", "abc", exists, "abc.txt");
+    row("existing in other case", "f:ABC.TXT=keep", "abc", exists, "ABC.TXT");
+    row("nameless", "", "", created, ".txt");
+    row("directory", "d:abc.txt", "abc", failed, "abc.txt");
+    row("star matching a file", "f:abc.txt=keep", "a*", exists, "abc.txt");
+    row("star matching nothing", "", "a*", failed, "");
+    row("star matching a directory first", "d:aa.txt f:ab.txt=keep", "a*", failed, "aa.txt ab.txt");
+    row("colon", "", "a:b", failed, "");
+    row("tab", "", "a\tb", failed, "");
+    row("into a subfolder", "d:sub", "sub/x", created, "sub");
+    row("into a missing subfolder", "", "sub/x", failed, "");
+}
+
+void TestClipStore::createClip()
+{
+    QFETCH(QByteArray, entries);
+    QFETCH(QByteArray, name);
+    QFETCH(CreateOutcome, outcome);
+    QFETCH(QByteArray, listing);
+
+    ClipFolder folder;
+    ClipFolder::make(entries);
+    ClipStore store;
+    store.openClip("other");
+    QCOMPARE(store.createClip(name), outcome);
+    QCOMPARE(folder.listing(), listing);
+    QCOMPARE(store.currentBodyPath(), folder.pathOf("other.txt"));
+    if (outcome == CreateOutcome::Created)
+        QCOMPARE(ClipFolder::read(name + ".txt"), QByteArray(""));
+    for (const QByteArray& file : folder.names()) {
+        if (outcome != CreateOutcome::Created && S_ISREG(ClipFolder::mode(file)))
+            QCOMPARE(ClipFolder::read(file), QByteArray("keep"));
+    }
+}
+
+void TestClipStore::deleteClip_data()
+{
+    QTest::addColumn<QByteArray>("entries");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QByteArray>("listing");
+    const auto row = [](const char* tag, const QByteArray& entries, const QByteArray& body, const QByteArray& listing) {
+        QTest::newRow(tag) << entries << body << listing;
+    };
+    row("both files", "f:a.txt f:a.hed f:b.txt f:b.hed", "a.txt", "b.hed b.txt");
+    row("no title", "f:a.txt", "a.txt", "");
+    row("title in other case", "f:a.txt f:A.HED", "a.txt", "");
+    row("read-only body", "r:a.txt f:a.hed", "a.txt", "a.txt");
+    row("read-only title", "f:a.txt r:a.hed", "a.txt", "a.hed");
+    row("two dots", "f:a.b.txt f:a.b.hed f:a.hed", "a.b.txt", "a.hed");
+    row("nameless", "f:.txt f:.hed f:x.hed", ".txt", "x.hed");
+    row("star in the name is no pattern", "f:a*.txt f:abc.hed", "a*.txt", "abc.hed");
+}
+
+void TestClipStore::deleteClip()
+{
+    QFETCH(QByteArray, entries);
+    QFETCH(QByteArray, body);
+    QFETCH(QByteArray, listing);
+
+    ClipFolder folder;
+    ClipFolder::make(entries);
+    ClipStore store;
+    store.openClip("b");
+    store.deleteClip(folder.pathOf(body));
+    QCOMPARE(folder.listing(), listing);
+    QCOMPARE(store.currentTitlePath(), QByteArray());
+    QCOMPARE(store.currentBodyPath(), QByteArray());
+    QVERIFY(!store.bodyPresent());
+}
+
+void TestClipStore::bodyPresentFollowsFolder()
+{
+    ClipFolder folder;
+    ClipStore store;
+    QVERIFY(!store.bodyPresent());
+    store.openClip(QByteArray());
+    QCOMPARE(store.currentBodyPath(), folder.pathOf(".txt"));
+    QCOMPARE(store.currentTitlePath(), folder.pathOf(".hed"));
+    QVERIFY(!store.bodyPresent());
+
+    store.openClip("faq1");
+    const struct
+    {
+        const char* change;
+        bool present;
+    } steps[] = { { "f:other.txt", false }, { "f:FAQ1.TXT", true }, { "-FAQ1.TXT", false }, { "d:faq1.txt", false },
+                  { "-faq1.txt", false },   { "f:Faq1.Txt", true }, { "-Faq1.Txt", false }, { "p:faq1.txt", false } };
+    for (const auto& step : steps) {
+        if (step.change[0] == '-')
+            QCOMPARE(::remove(step.change + 1), 0);
+        else
+            ClipFolder::make(step.change);
+        QVERIFY2(store.bodyPresent() == step.present, step.change);
+    }
+    store.clearCurrentPaths();
+    QVERIFY(!store.bodyPresent());
+    QCOMPARE(store.currentBodyPath(), QByteArray());
+}
+
+void TestClipStore::pathsAtTheRoot()
+{
+    const char* candidates[] = { "etc/passwd", "etc/hostname", "etc/os-release" };
+    QByteArray file;
+    for (const char* candidate : candidates) {
+        if (ClipFolder::mode(QByteArray("/") + candidate) != 0) {
+            file = candidate;
+            break;
+        }
+    }
+    if (file.isEmpty())
+        QSKIP("no well-known file at the root");
+
+    ClipFolder back; // restores the current directory afterwards
+    QCOMPARE(::chdir("/"), 0);
+    QCOMPARE(ClipFiles::currentDirectory(), QByteArray("/"));
+    ClipStore store;
+    QCOMPARE(store.openClip("snipwell-no-such-clip"), OpenOutcome::NotFound);
+    QCOMPARE(store.currentBodyPath(), QByteArray("//snipwell-no-such-clip.txt"));
+    QVERIFY(!store.bodyPresent());
+    QCOMPARE(ClipFolder::mode("/snipwell-no-such-clip.hed"), mode_t(0));
+
+    const QByteArray doubled = PathNames::join("/", file);
+    QCOMPARE(doubled, "//" + file);
+    QVERIFY(ClipFiles::exists(doubled));
+    QVERIFY(ClipFiles::exists(PathNames::join("/", "etc/" + PathNames::fileNamePart(file).toUpper())));
+    QCOMPARE(ClipFiles::readAll(doubled), ClipFolder::read("/" + file));
+}
+
+QTEST_GUILESS_MAIN(TestClipStore)
+#include "tst_clipstore.moc"
