@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 
+#include "ClipError.h"
 #include "LineBreaks.h"
 
 ClipTextEdit::ClipTextEdit(QWidget* parent)
@@ -17,6 +18,16 @@ ClipTextEdit::ClipTextEdit(QWidget* parent)
 QString ClipTextEdit::clipText() const
 {
     return LineBreaks::toClipText(document()->toRawText());
+}
+
+void ClipTextEdit::setClipText(const QString& text)
+{
+    if (text.size() > kEditorCapacity) {
+        m_holdsFileText = false;
+        throw ClipError(QStringLiteral("Text exceeds memo capacity"));
+    }
+    setPlainText(text);
+    m_holdsFileText = true;
 }
 
 void ClipTextEdit::keyReleaseEvent(QKeyEvent* event)

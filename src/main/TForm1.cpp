@@ -15,12 +15,15 @@
 
 #include "ApplicationTitle.h"
 #include "BodyEditor.h"
+#include "ClickFilter.h"
 #include "ClipFiles.h"
 #include "ClipListDelegate.h"
 #include "ClipListModel.h"
+#include "ClipListView.h"
 #include "CommandBox.h"
 #include "HandlerGuard.h"
 #include "NameDisplay.h"
+#include "NewNameBox.h"
 #include "PathNames.h"
 #include "TextBytes.h"
 #include "TitleLine.h"
@@ -122,7 +125,7 @@ void TForm1::createControls()
     indexbox->setFocusPolicy(Qt::ClickFocus);
     setEditColours(indexbox, QColor(0x00, 0x25, 0x4A), QColor(0xEF, 0xF2, 0xFC));
 
-    FileListBox1 = makeControl<QListView>(this, "FileListBox1", 8, 245, 225, 57);
+    FileListBox1 = makeControl<ClipListView>(this, "FileListBox1", 8, 245, 225, 57);
     m_clipList = new ClipListModel(this);
     FileListBox1->setModel(m_clipList);
     FileListBox1->setItemDelegate(new ClipListDelegate(FileListBox1));
@@ -143,9 +146,7 @@ void TForm1::createControls()
     Button2->setText(QStringLiteral("Delete"));
     Button2->setFocusPolicy(Qt::StrongFocus);
 
-    newfile = makeControl<EditField>(this, "newfile", 240, 245, 72, 21);
-    newfile->setMaxLength(8);
-    newfile->setFocusPolicy(Qt::ClickFocus);
+    newfile = makeControl<NewNameBox>(this, "newfile", 240, 245, 72, 21);
     newfile->hide();
 
     Label1 = makeControl<QLabel>(this, "Label1", 8, 9, 47, 13);
@@ -190,6 +191,12 @@ void TForm1::connectHandlers()
     titlebox->setKeyReleaseHook([this] { runGuarded([this] { titleboxKeyUp(); }); });
     mainbox->setKeyReleaseHook([this] { runGuarded([this] { mainboxKeyUp(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
+    FileListBox1->setChangeHook([this] { runGuarded([this] { FileListBox1Change(); }); });
+    FileListBox1->setFocusEnterHook([this] { runGuarded([this] { FileListBox1Enter(); }); });
+    connect(Button1, &QPushButton::clicked, this, [this] { runGuarded([this] { Button1Click(); }); });
+    newfile->setKeyPressHook([this](QChar key) { runGuarded([&] { newfileKeyPress(key); }); });
+    connect(Button2, &QPushButton::clicked, this, [this] { runGuarded([this] { Button2Click(); }); });
+    ClickFilter::install(Label3, [this] { runGuarded([this] { Label3Click(); }); });
 }
 
 void TForm1::paintEvent(QPaintEvent*)

@@ -3,16 +3,16 @@
 #include <QByteArray>
 #include <QWidget>
 
+#include "ClipListView.h" // complete: the role files pass FileListBox1 on as a QWidget
 #include "ClipStore.h"
 
 class BodyEditor;
 class ClipListModel;
 class CommandBox;
-class EditField;
 class NameDisplay;
+class NewNameBox;
 class QCheckBox;
 class QLabel;
-class QListView;
 class QPushButton;
 class QTimer;
 class TitleLine;
@@ -73,16 +73,22 @@ private:
     void mainboxKeyUp();
     void Timer1Timer();
     void FileListBox1Change();
+    void FileListBox1Enter();
+    void Button1Click();
+    void newfileKeyPress(QChar key);
+    void Button2Click();
+    // The About entry point: returns when the About window has been closed.
+    void Label3Click();
 
     CommandBox* inputbox = nullptr;
     TitleLine* titlebox = nullptr;
     BodyEditor* mainbox = nullptr;
     QCheckBox* CheckBox1 = nullptr;
     NameDisplay* indexbox = nullptr;
-    QListView* FileListBox1 = nullptr;
+    ClipListView* FileListBox1 = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
-    EditField* newfile = nullptr;
+    NewNameBox* newfile = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;

@@ -4,19 +4,27 @@
 #include "BodyEditor.h"
 #include "TitleLine.h"
 
+// The store writes only to a path whose text was read into the editor; an editor that refused
+// a text still shows another one, which is not saved either.
 void TForm1::titleboxKeyUp()
 {
-    m_store.saveTitle(titlebox->clipText());
+    if (titlebox->holdsFileText())
+        m_store.saveTitle(titlebox->clipText());
 }
 
 void TForm1::mainboxKeyUp()
 {
-    m_store.saveBody(mainbox->clipText());
+    if (mainbox->holdsFileText())
+        m_store.saveBody(mainbox->clipText());
 }
 
 void TForm1::Timer1Timer()
 {
     const bool present = m_store.bodyPresent();
-    mainbox->setEnabled(present);
-    titlebox->setEnabled(present);
+    for (ClipTextEdit* editor : { static_cast<ClipTextEdit*>(mainbox), static_cast<ClipTextEdit*>(titlebox) }) {
+        // Qt would hand the focus on to the next control; here it leaves the editor for none.
+        if (!present && editor->hasFocus())
+            editor->clearFocus();
+        editor->setEnabled(present);
+    }
 }

@@ -11,22 +11,83 @@
 #include "TextBytes.h"
 #include "TitleLine.h"
 
+namespace {
+
+// Esc reads the outer height: above the first the window counts as expanded, below the second
+// as compact, and in between as neither.
+constexpr int kExpandedAbove = 300;
+constexpr int kCompactBelow = 100;
+
+} // namespace
+
 void TForm1::showOpenedClip(const QByteArray& clipName, QWidget* focusTarget)
 {
+    // Name, title, body: in this order, since an error in a later step leaves the earlier ones
+    // showing the new clip.
     indexbox->setText(TextBytes::displayName(clipName));
-    titlebox->setPlainText(m_store.takeTitleText());
-    mainbox->setPlainText(m_store.takeBodyText());
+    titlebox->setClipText(m_store.takeTitleText());
+    mainbox->setClipText(m_store.takeBodyText());
     mainbox->selectAll();
-    // The clipboard gets the clip text itself: CR LF line breaks, no HTML beside it.
+    // The clipboard gets the clip text itself: CR LF line breaks, no HTML beside it. An empty
+    // body selects nothing, so nothing is copied.
     const QString body = mainbox->clipText();
     if (!body.isEmpty())
         QGuiApplication::clipboard()->setText(body);
     focusTarget->setFocus();
 }
 
-void TForm1::inputboxKeyPress(QChar) { }
+void TForm1::inputboxKeyPress(QChar key)
+{
+    switch (key.unicode()) {
+    case u'?':
+        m_store.clearCurrentPaths();
+        inputbox->clear();
+        inputbox->setFocus();
+        m_clearAfterCommand = true;
+        Label3Click();
+        break;
+    case u'*':
+        m_store.clearCurrentPaths();
+        inputbox->clear();
+        refreshClipList();
+        FileListBox1->setFocus();
+        m_clearAfterCommand = true;
+        break;
+    case u'\r': {
+        const QByteArray clipName = TextBytes::fileNameFromText(inputbox->text());
+        inputbox->clear();
+        if (m_store.openClip(clipName, [this] { titlebox->clear(); }) == OpenOutcome::Found)
+            showOpenedClip(clipName, inputbox);
+        break;
+    }
+    case u'\x1b':
+        if (outerHeight() > kExpandedAbove) {
+            setOuterHeight(kCompactHeight);
+            setCompactTabStops(true);
+        } else if (outerHeight() < kCompactBelow) {
+            setOuterHeight(kExpandedHeight);
+            setCompactTabStops(false);
+        }
+        break;
+    case u'/':
+        // The box's own change handling switches the window; applying its state once more
+        // changes nothing then.
+        CheckBox1->setChecked(!CheckBox1->isChecked());
+        setTopmost(CheckBox1->isChecked());
+        m_clearAfterCommand = true;
+        break;
+    default:
+        break;
+    }
+}
 
-void TForm1::inputboxChange() { }
+void TForm1::inputboxChange()
+{
+    // Emptying a box that holds text runs this handler once more, nested, with the box empty.
+    if (m_clearAfterCommand && !inputbox->text().isEmpty())
+        inputbox->clear();
+    m_clearAfterCommand = false;
+}
 
 void TForm1::indexboxMouseDown()
 {
@@ -37,4 +98,9 @@ void TForm1::CheckBox1Click()
 {
     inputbox->setFocus();
     setTopmost(CheckBox1->isChecked());
+}
+
+void TForm1::Label3Click()
+{
+    // The About window is not there yet; the link and the "?" command already lead here.
 }

@@ -466,6 +466,11 @@ QByteArray currentDirectory()
     return result;
 }
 
+bool setCurrentDirectory(const QByteArray& directory)
+{
+    return !directory.isEmpty() && ::chdir(directory.constData()) == 0;
+}
+
 bool exists(const QByteArray& path)
 {
     const Located located = locate(path, Patterns::Expand);
@@ -549,7 +554,7 @@ void remove(const QByteArray& path)
     ::unlink(located.path.constData());
 }
 
-QList<QByteArray> listBodyFiles(const QByteArray& directory)
+QList<QByteArray> listBodyFiles(const QByteArray& directory, const std::function<void(qsizetype)>& found)
 {
     DIR* dir = ::opendir(directory.isEmpty() ? "." : directory.constData());
     if (!dir)
@@ -568,6 +573,8 @@ QList<QByteArray> listBodyFiles(const QByteArray& directory)
                 continue;
         }
         table.add(QByteArrayView(entry->d_name, qsizetype(length)));
+        if (found)
+            found(table.size());
     }
     ::closedir(dir);
 

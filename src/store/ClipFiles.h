@@ -3,11 +3,17 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 // The store's only contact with the file system: POSIX calls on byte paths.
 namespace ClipFiles {
 
 // The process's current directory, as the kernel reports it.
 QByteArray currentDirectory();
+
+// Makes the directory the process's current directory; false when it cannot be entered (then the
+// current directory stays as it was).
+bool setCurrentDirectory(const QByteArray& directory);
 
 // Whether a regular file (or a link to one) exists at the path. The file-name part is matched
 // without regard to letter case, and "*" and "?" in it act as wildcards; the first match in byte
@@ -43,7 +49,8 @@ void remove(const QByteArray& path);
 
 // The names of the regular files (or links to them) in the directory whose names end in ".txt"
 // without regard to letter case, dot-files included, sorted without regard to letter case with
-// a byte-order tie-break. An empty list when the directory cannot be read.
-QList<QByteArray> listBodyFiles(const QByteArray& directory);
+// a byte-order tie-break. An empty list when the directory cannot be read. While reading, found
+// is told how many names have been found so far, after each one.
+QList<QByteArray> listBodyFiles(const QByteArray& directory, const std::function<void(qsizetype)>& found = {});
 
 } // namespace ClipFiles

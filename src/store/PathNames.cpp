@@ -1,5 +1,7 @@
 #include "PathNames.h"
 
+#include "TextBytes.h"
+
 namespace PathNames {
 
 QByteArray changeExtension(const QByteArray& path, const QByteArray& extension)
@@ -20,6 +22,11 @@ QByteArray clipNameOfPath(const QByteArray& path)
     const QByteArray name = fileNamePart(path);
     const qsizetype dot = name.lastIndexOf('.');
     return dot < 0 ? name : name.left(dot);
+}
+
+bool equalIgnoringCase(const QByteArray& a, const QByteArray& b)
+{
+    return a == b || TextBytes::displayName(a).toCaseFolded() == TextBytes::displayName(b).toCaseFolded();
 }
 
 QByteArray join(const QByteArray& directory, const QByteArray& name)

@@ -15,6 +15,10 @@ QByteArray fileNamePart(const QByteArray& path);
 // The file-name part without its last extension: "/clips/a.b.txt" gives "a.b", "/clips/.txt" "".
 QByteArray clipNameOfPath(const QByteArray& path);
 
+// Whether two paths are the same without regard to letter case (of any script, as the store
+// reads names).
+bool equalIgnoringCase(const QByteArray& a, const QByteArray& b);
+
 // Directory + "/" + name, with the separator appended unconditionally (so "/" gives "//name").
 QByteArray join(const QByteArray& directory, const QByteArray& name);
 

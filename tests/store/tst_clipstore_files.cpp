@@ -24,6 +24,7 @@ private slots:
     void writeKeepsModeLinkAndName();
     void writeAsAnotherUser();
     void listBodyFiles();
+    void enteringDirectories();
 };
 
 void TestClipFiles::existenceAndResolvedName_data()
@@ -224,6 +225,9 @@ void TestClipFiles::listBodyFiles()
     QCOMPARE(ClipFiles::listBodyFiles(folder.path()),
              (QList<QByteArray> { ".txt", "A.txt", "a.txt", "b.TXT", "caf\xe9.txt", "g.txt", "Z.txt" }));
     QCOMPARE(ClipFiles::listBodyFiles(folder.pathOf("gone")), QList<QByteArray>());
+    QList<qsizetype> counts;
+    ClipFiles::listBodyFiles(folder.path(), [&counts](qsizetype found) { counts.append(found); });
+    QCOMPARE(counts, (QList<qsizetype> { 1, 2, 3, 4, 5, 6, 7 }));
 
     // All 32 spellings of one name: equal without regard to case, so byte order decides.
     ClipFolder twins;
@@ -239,6 +243,20 @@ void TestClipFiles::listBodyFiles()
     }
     std::sort(spellings.begin(), spellings.end());
     QCOMPARE(ClipFiles::listBodyFiles(twins.path()), spellings);
+}
+
+void TestClipFiles::enteringDirectories()
+{
+    ClipFolder folder;
+    ClipFolder::make("d:sub f:file.txt");
+    QVERIFY(ClipFiles::setCurrentDirectory(folder.pathOf("sub")));
+    QCOMPARE(ClipFiles::currentDirectory(), folder.pathOf("sub"));
+
+    // What cannot be entered leaves the current directory where it was.
+    for (const QByteArray& refused : { folder.pathOf("file.txt"), folder.pathOf("gone"), QByteArray() }) {
+        QVERIFY2(!ClipFiles::setCurrentDirectory(refused), refused.constData());
+        QCOMPARE(ClipFiles::currentDirectory(), folder.pathOf("sub"));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestClipFiles)

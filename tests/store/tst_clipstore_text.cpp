@@ -20,6 +20,8 @@ private slots:
     void unencodableTextFallsBackToUtf8();
     void pathArithmetic_data();
     void pathArithmetic();
+    void pathsEqualIgnoringCase_data();
+    void pathsEqualIgnoringCase();
     void errorMessages();
 };
 
@@ -158,6 +160,28 @@ void TestClipText::pathArithmetic()
     QCOMPARE(PathNames::changeExtension(withHed, ".txt"), PathNames::changeExtension(path, ".txt"));
     QCOMPARE(PathNames::fileNamePart(path), fileName);
     QCOMPARE(PathNames::clipNameOfPath(path), clipName);
+}
+
+void TestClipText::pathsEqualIgnoringCase_data()
+{
+    QTest::addColumn<QByteArray>("a");
+    QTest::addColumn<QByteArray>("b");
+    QTest::addColumn<bool>("equal");
+    QTest::newRow("same") << QByteArray("/clips") << QByteArray("/clips") << true;
+    QTest::newRow("capitals") << QByteArray("/Clips/FAQ") << QByteArray("/clips/faq") << true;
+    QTest::newRow("UTF-8 letters") << QByteArray("/caf\xc3\x89") << QByteArray("/CAF\xc3\xa9") << true;
+    QTest::newRow("Windows-1252 letters") << QByteArray("/caf\xc9") << QByteArray("/CAF\xe9") << true;
+    QTest::newRow("other folder") << QByteArray("/clips") << QByteArray("/clips2") << false;
+    QTest::newRow("bytes a Latin-1 fold would equate") << QByteArray("/\xc3\xa9") << QByteArray("/\xe3\xa9") << false;
+}
+
+void TestClipText::pathsEqualIgnoringCase()
+{
+    QFETCH(QByteArray, a);
+    QFETCH(QByteArray, b);
+    QFETCH(bool, equal);
+    QCOMPARE(PathNames::equalIgnoringCase(a, b), equal);
+    QCOMPARE(PathNames::equalIgnoringCase(b, a), equal);
 }
 
 void TestClipText::errorMessages()

@@ -1,0 +1,26 @@
+#include "NewNameBox.h"
+
+#include <QKeyEvent>
+
+NewNameBox::NewNameBox(QWidget* parent)
+    : EditField(parent)
+{
+    setMaxLength(8);
+    setFocusPolicy(Qt::ClickFocus);
+}
+
+void NewNameBox::keyPressEvent(QKeyEvent* event)
+{
+    // Enter's handling hides the box; the field itself has nothing to do with it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (m_keyPressHook) {
+        const QString typed = enter ? QStringLiteral("\r") : event->text();
+        for (const QChar character : typed)
+            m_keyPressHook(character);
+    }
+    if (enter) {
+        event->accept();
+        return;
+    }
+    EditField::keyPressEvent(event);
+}
