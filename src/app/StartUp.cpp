@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QIcon>
+#include <QPointer>
 
 #include "ApplicationTitle.h"
 #include "DetectableAutoRepeat.h"
+#include "JpegPicture.h"
 #include "TForm1.h"
+#include "TForm2.h"
 
 #include <memory>
 
@@ -35,8 +38,19 @@ int runSnipwell(QApplication& application)
     QApplication::setApplicationName(QString(kApplicationTitle));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/snipwell/icon-32.png")));
     enableDetectableAutoRepeat();
+    // Pictures decode for the display the program starts on, whatever happens to it later.
+    JpegPicture::fixDisplayDepthFromScreen();
 
-    // The splash window is constructed and shown here.
+    // The splash window comes first, above everything, and releases itself after its second. One
+    // still open when start-up fails or the program ends goes with it.
+    const QPointer<TForm2> splash = new TForm2;
+    struct DeleteSplashIfOpen
+    {
+        const QPointer<TForm2>& window;
+        ~DeleteSplashIfOpen() { delete window.data(); }
+    } deleteSplashIfOpen { splash };
+    Form2 = splash;
+    Form2->show();
 
     // Form1 names the main window for as long as it lives.
     struct ClearMainWindowReference
@@ -47,6 +61,8 @@ int runSnipwell(QApplication& application)
     Form1 = mainWindow.get();
     QuitWithMainWindow quitWithMainWindow;
     Form1->installEventFilter(&quitWithMainWindow);
+    // Tied to the main window, so that no tick reaches a main window that is gone.
+    QObject::connect(splash, &TForm2::mainWindowTopmostDue, Form1, [] { Form1->setTopmost(true); });
 
     // Lets the splash window paint before the main window appears.
     QCoreApplication::processEvents();

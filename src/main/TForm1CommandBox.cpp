@@ -8,8 +8,11 @@
 #include "BodyEditor.h"
 #include "CommandBox.h"
 #include "NameDisplay.h"
+#include "TForm2.h"
 #include "TextBytes.h"
 #include "TitleLine.h"
+
+#include <memory>
 
 namespace {
 
@@ -102,5 +105,10 @@ void TForm1::CheckBox1Click()
 
 void TForm1::Label3Click()
 {
-    // The About window is not there yet; the link and the "?" command already lead here.
+    // A new window each time, destroyed here as soon as its modal display ends; the release that
+    // its close queued dies with it.
+    const auto about = std::make_unique<TForm2>();
+    Form2 = about.get();
+    Form2->AboutMode = true;
+    Form2->ShowModal();
 }

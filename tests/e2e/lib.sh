@@ -40,13 +40,22 @@ e2e_start_display() {
     return 1
 }
 
-# Starts the program with DIR as its current directory; sets E2E_APP_PID and E2E_WINDOW.
+# Starts the program with DIR as its current directory; sets E2E_APP_PID and E2E_WINDOW. Returns
+# once the splash window has gone: its going makes the main window topmost and re-reads the clip
+# list, which empties the command box and moves the current clip to the nameless one.
 e2e_start_app() {
     (cd "$1" && exec env -u QT_QPA_PLATFORM "$E2E_BINARY") >"$E2E_OUT/app.log" 2>&1 &
     E2E_APP_PID=$!
     E2E_PIDS+=($E2E_APP_PID)
     E2E_WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^Snipwell 1\.0$' | head -n1)
-    [ -n "$E2E_WINDOW" ]
+    [ -n "$E2E_WINDOW" ] || return 1
+    local i
+    for i in $(seq 250); do
+        [ -z "$(xdotool search --onlyvisible --name '^Snipwell$' 2>/dev/null)" ] && return 0
+        sleep 0.02
+    done
+    echo "the splash window did not go" >&2
+    return 1
 }
 
 e2e_screenshot() {

@@ -13,6 +13,7 @@
 #include "ClickFilter.h"
 #include "ClipTextEdit.h"
 #include "TForm1.h"
+#include "TForm2.h"
 #include "WindowFixture.h"
 
 #include <memory>
@@ -76,6 +77,13 @@ const QString kTitleA = QStringLiteral("A title");
 void TestCommandBox::init()
 {
     m_f = std::make_unique<WindowFixture>();
+    // "?" opens the About window modally: a click on its picture closes it as soon as it is up.
+    auto* closeAbout = new QTimer(m_f->window());
+    connect(closeAbout, &QTimer::timeout, closeAbout, [] {
+        if (auto* about = qobject_cast<TForm2*>(QApplication::activeModalWidget()))
+            QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(175, 100));
+    });
+    closeAbout->start(10);
 }
 
 void TestCommandBox::cleanup()

@@ -92,10 +92,10 @@ public:
         for (const QByteArray& word : description.split(' ')) {
             if (word.size() < 2)
                 continue;
-            const QByteArray spec = word.mid(2);
-            const qsizetype cut = spec.indexOf(word[0] == 'l' ? '>' : '=');
-            const QByteArray name = cut < 0 ? spec : spec.left(cut);
-            const QByteArray rest = cut < 0 ? QByteArray() : spec.mid(cut + 1);
+            const QByteArray entry = word.mid(2);
+            const qsizetype cut = entry.indexOf(word[0] == 'l' ? '>' : '=');
+            const QByteArray name = cut < 0 ? entry : entry.left(cut);
+            const QByteArray rest = cut < 0 ? QByteArray() : entry.mid(cut + 1);
             switch (word[0]) {
             case 'f':
                 write(name, rest);

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include "JpegPicture.h"
+
+#include <functional>
+
+// A picture control: holds a JPEG picture, takes the picture's size, and draws it at its natural
+// size at the top-left corner. The header is read when the control is made (an unreadable picture
+// makes construction fail); the pixels are decoded at the first paint and kept for every later
+// one.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+
+public:
+    PictureBox(QByteArray pictureBytes, QWidget* parent);
+
+    // A left-button click (press and release on the control) and a double-click both run it.
+    void setClickHook(std::function<void()> hook) { m_onClick = std::move(hook); }
+    // Runs after the paint in which the decode failed, with the error's message.
+    void setDecodeErrorHook(std::function<void(const QString&)> hook) { m_onDecodeError = std::move(hook); }
+
+    // The decoded picture; null before the first paint.
+    const QImage& decodedImage() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    void decodeOnce();
+
+    JpegPicture m_picture;
+    QImage m_image;
+    bool m_decoded = false;
+    bool m_pressed = false;
+    std::function<void()> m_onClick;
+    std::function<void(const QString&)> m_onDecodeError;
+};

@@ -1,0 +1,156 @@
+#include "TForm2.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPainter>
+#include <QPointer>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "ClipError.h"
+#include "ErrorBox.h"
+#include "HandlerGuard.h"
+#include "PictureBox.h"
+#include "SplashPicture.h"
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+constexpr int kTimerInterval = 1000;
+
+} // namespace
+
+TForm2::TForm2(QWidget* parent)
+    // A splash-type window has no frame and no task-bar entry of its own.
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Snipwell"));
+    setFixedSize(kWidth, kHeight);
+    // Only closing the main window ends the program.
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    Image1 = new PictureBox(SplashPicture::bytes(), this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->move(1, 1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTimerInterval);
+    // A coarse timer may fire up to 5 % early; the second is a minimum.
+    Timer1->setTimerType(Qt::PreciseTimer);
+    // The window is gone before a second tick could come; one tick is all it ever takes.
+    Timer1->setSingleShot(true);
+
+    connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
+    Image1->setClickHook([this] { runGuarded([this] { Image1Click(); }); });
+    Image1->setDecodeErrorHook([](const QString& message) { ErrorBox::show(message); });
+
+    FormCreate();
+}
+
+TForm2::~TForm2()
+{
+    if (m_modalLoop)
+        m_modalLoop->exit();
+}
+
+void TForm2::ShowModal()
+{
+    const QPointer<QWidget> previous = QApplication::activeWindow();
+    const QPointer<TForm2> self(this);
+    QEventLoop loop;
+    m_modalLoop = &loop;
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    // Ends when the window closes, or with every other loop at a quit request.
+    loop.exec(QEventLoop::DialogExec);
+    if (!self)
+        return;
+    m_modalLoop = nullptr;
+    hide();
+    setWindowModality(Qt::NonModal);
+    const QWidget* active = QApplication::activeWindow();
+    if (previous && previous->isVisible() && (!active || active == this))
+        previous->activateWindow();
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // A spontaneous show comes from the window system (say, after a desktop switch), not from a
+    // showing of the program's own.
+    if (event->spontaneous())
+        return;
+    runGuarded([this] { FormShow(); });
+    placeOnScreen();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    runGuarded([this] { FormClose(); });
+    event->accept();
+    // A closed window's timer never fires, also in the moment before its release is taken.
+    Timer1->stop();
+    if (m_modalLoop) {
+        // Shown modally, the window is destroyed by the code that showed it as soon as the display
+        // ends. A release queued now could be taken first, inside the modal loop: drop it.
+        setAttribute(Qt::WA_DeleteOnClose, false);
+        m_modalLoop->exit();
+    }
+}
+
+void TForm2::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void TForm2::placeOnScreen()
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (AboutMode) {
+        if (const QWidget* active = QApplication::activeWindow(); active && active != this && active->screen())
+            screen = active->screen();
+    }
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - kHeight) / 2);
+}
+
+void TForm2::FormCreate()
+{
+    AboutMode = false;
+}
+
+void TForm2::FormShow()
+{
+    if (AboutMode) {
+        Timer1->stop();
+        return;
+    }
+    Timer1->start();
+    if (!Timer1->isActive())
+        throw ClipError(QStringLiteral("Not enough timers available"));
+}
+
+void TForm2::Timer1Timer()
+{
+    close();
+    emit mainWindowTopmostDue();
+}
+
+void TForm2::FormClose()
+{
+    // Destroyed on the next turn of the loop, never inside its own handler.
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void TForm2::Image1Click()
+{
+    if (AboutMode)
+        close();
+}
