@@ -86,12 +86,12 @@ void refreshRows(QList<BenchRow>& rows)
         const QString count = QString::number(files);
         const auto [list, floor] = medianSecondsBeside([&] { ClipFiles::listBodyFiles(folder.path()); },
                                                        [&] { plainReaddir(folder.path()); });
-        rows.append({ u"Read and sort the folder, "_qs + count + u" clips"_qs, list, u"plain readdir"_qs, floor, 0,
-                      {} });
-        const auto [refresh, floor2] = medianSecondsBeside([&] { window.refreshClipList(); },
-                                                           [&] { plainReaddir(folder.path()); });
-        rows.append({ u"Refresh clip list (read, sort, fill), "_qs + count + u" clips"_qs, refresh,
-                      u"plain readdir"_qs, floor2, 3,
+        rows.append(
+            { u"Read and sort the folder, "_qs + count + u" clips"_qs, list, u"plain readdir"_qs, floor, 0, {} });
+        const auto [refresh, floor2]
+            = medianSecondsBeside([&] { window.refreshClipList(); }, [&] { plainReaddir(folder.path()); });
+        rows.append({ u"Refresh clip list (read, sort, fill), "_qs + count + u" clips"_qs, refresh, u"plain readdir"_qs,
+                      floor2, 3,
                       u"filling the list: "_qs + QString::number((refresh - list) * 1e3, 'f', 2) + u" ms"_qs });
     }
 }
@@ -117,7 +117,11 @@ void enterToClipboardRows(QList<BenchRow>& rows)
         });
         if (QGuiApplication::clipboard()->text().size() < kib * 1024)
             qFatal("the body did not reach the clipboard");
-        rows.append({ u"Enter to clipboard, "_qs + QString::number(kib) + u" KiB body"_qs, seconds, {}, 0, 0,
+        rows.append({ u"Enter to clipboard, "_qs + QString::number(kib) + u" KiB body"_qs,
+                      seconds,
+                      {},
+                      0,
+                      0,
                       kib == 100 ? u"aim: under 20 ms"_qs : QString() });
     }
 }
