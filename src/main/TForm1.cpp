@@ -92,6 +92,7 @@ TForm1::TForm1(QWidget* parent)
     setFixedSize(kClientWidth, kClientHeight);
 
     createControls();
+    describeControlsForScreenReaders();
     connectHandlers();
     Timer1->start();
 
@@ -180,6 +181,34 @@ void TForm1::createControls()
     setTabOrder(FileListBox1, Button1);
     setTabOrder(Button1, Button2);
     setTabOrder(Button2, newfile);
+}
+
+void TForm1::describeControlsForScreenReaders()
+{
+    // The controls carry layout names; a screen reader announces these roles instead.
+    const struct
+    {
+        QWidget* control;
+        const char* name;
+        const char* description;
+    } roles[] = {
+        { inputbox, "Command box",
+          "Type a clip name and press Enter to copy the clip. Question mark: about; star: clip list; "
+          "Escape: compact window; slash: always on top" },
+        { titlebox, "Title", "Title of the open clip, saved as you type" },
+        { mainbox, "Body", "Text of the open clip, saved as you type" },
+        { CheckBox1, "Always on top", "Keeps the window above other windows" },
+        { indexbox, "Clip name", "Name of the open clip" },
+        { FileListBox1, "Clip list", "The clips in this folder; picking one opens it and copies its text" },
+        { Button1, "Create", "Creates a new empty clip" },
+        { Button2, "Delete", "Deletes the selected clip" },
+        { newfile, "New clip name", "Type the new clip's name and press Enter" },
+        { Label3, "About", "Shows the About box" },
+    };
+    for (const auto& role : roles) {
+        role.control->setAccessibleName(QString::fromLatin1(role.name));
+        role.control->setAccessibleDescription(QString::fromLatin1(role.description));
+    }
 }
 
 void TForm1::connectHandlers()

@@ -57,6 +57,7 @@ protected:
 
 private:
     void createControls();
+    void describeControlsForScreenReaders();
     void connectHandlers();
 
     // The selected entry's path in the list directory; empty when no entry is selected.

@@ -62,6 +62,7 @@ private slots:
     void controlsHaveTheirPlacesAndTabStops();
     void windowIsFixedCentredAndNotTopmostAtCreation();
     void captionsAndFieldFlags();
+    void controlsAnnounceTheirRoles();
     void coloursAndFonts();
 
     void tabVisitsTheTabStopsInOrder();
@@ -206,6 +207,24 @@ void TestMainWindow::windowIsFixedCentredAndNotTopmostAtCreation()
     const QSize decoration = m_window->frameGeometry().size() - m_window->size();
     QVERIFY(qAbs(offCentre.x()) <= qMax(decoration.width(), 1));
     QVERIFY(qAbs(offCentre.y()) <= qMax(decoration.height(), 1));
+}
+
+void TestMainWindow::controlsAnnounceTheirRoles()
+{
+    // What a screen reader reads out: a distinct role name and a description for each control
+    // the user can reach.
+    const QList<std::pair<const char*, QString>> roles = {
+        { "inputbox", QStringLiteral("Command box") },  { "titlebox", QStringLiteral("Title") },
+        { "mainbox", QStringLiteral("Body") },          { "CheckBox1", QStringLiteral("Always on top") },
+        { "indexbox", QStringLiteral("Clip name") },    { "FileListBox1", QStringLiteral("Clip list") },
+        { "Button1", QStringLiteral("Create") },        { "Button2", QStringLiteral("Delete") },
+        { "newfile", QStringLiteral("New clip name") }, { "Label3", QStringLiteral("About") },
+    };
+    for (const auto& [objectName, role] : roles) {
+        const QWidget* widget = control<QWidget>(objectName);
+        QCOMPARE(widget->accessibleName(), role);
+        QVERIFY2(!widget->accessibleDescription().isEmpty(), objectName);
+    }
 }
 
 void TestMainWindow::captionsAndFieldFlags()
