@@ -22,6 +22,7 @@
 #include "HandlerGuard.h"
 #include "TForm1.h"
 #include "TitleLine.h"
+#include "WindowFixture.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,16 +30,6 @@
 #include <memory>
 
 namespace {
-
-// What a modal message box showed before the test answered it.
-struct SeenBox
-{
-    bool seen = false;
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;
-};
 
 QStringList buttonTexts(const QMessageBox* box)
 {
