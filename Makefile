@@ -6,7 +6,7 @@ CLIPS      ?=
 JOBS       ?= $(shell nproc)
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo "-G Ninja")
 
-.PHONY: all deps build build-sanitize run test test-release test-sanitize bench install format clean
+.PHONY: all deps build build-sanitize run test test-release test-sanitize bench install package screenshots format clean
 
 all: build
 
@@ -50,8 +50,17 @@ test-sanitize: build-sanitize
 bench: build
 	$(BUILD)/bench/snipwell-bench
 
+# Honours PREFIX and DESTDIR (make install PREFIX=/usr DESTDIR=/tmp/root).
 install: build
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package in $(BUILD)/ (CPack).
+package: build
+	cmake --build $(BUILD) --target package
+
+# Remakes the pictures of the README in docs/ under a virtual X server.
+screenshots: build
+	bash scripts/screenshots.sh "$(CURDIR)/$(BUILD)/src/app/snipwell" "$(CURDIR)/docs"
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

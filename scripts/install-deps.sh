@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev libxcb-xkb-dev libjpeg62-turbo-dev
     fonts-wine fonts-croscore
     xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick
+    desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()
