@@ -2,6 +2,8 @@
 
 #include "ClipError.h"
 #include "ErrorBox.h"
+#include "MenuLaunch.h"
+#include "PlatformChoice.h"
 #include "SnipwellApplication.h"
 #include "StartUp.h"
 
@@ -25,11 +27,14 @@ QString kindOf(const std::exception& error)
 
 } // namespace
 
-// The command line is not read; Qt alone sees it.
+// Besides Qt's own options the command line holds only the menu entry's --from-menu.
 int main(int argc, char* argv[])
 {
+    PlatformChoice::preferX11UnderWayland(argc, argv);
     SnipwellApplication application(argc, argv);
     try {
+        if (MenuLaunch::requested(QCoreApplication::arguments()))
+            MenuLaunch::enterClipsFolder(MenuLaunch::homeFolder());
         return runSnipwell(application);
     } catch (const ClipError& error) {
         ErrorBox::showApplicationError(QStringLiteral("ClipError"), error.message());
