@@ -37,6 +37,8 @@ int runSnipwell(QApplication& application)
 {
     QApplication::setApplicationName(QString(kApplicationTitle));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/snipwell/icon-32.png")));
+    // Lets task bars match the window with the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.snipwell.Snipwell"));
     enableDetectableAutoRepeat();
     // Pictures decode for the display the program starts on, whatever happens to it later.
     JpegPicture::fixDisplayDepthFromScreen();
