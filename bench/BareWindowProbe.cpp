@@ -1,6 +1,6 @@
 // A bare Qt window of the main window's size, ended at its first paint, which it reports on
-// stdout: the floor of the start-up rows. With the argument "text" it holds one label, so that
-// Qt's font system is set up as for any window that shows text.
+// stdout with its resident memory: the floor of the start-up and memory rows. With the argument
+// "text" it holds one label, so that Qt's font system is set up as for any window that shows text.
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>

@@ -6,12 +6,6 @@
 
 namespace {
 
-double median(std::vector<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
-
 double secondsPerCall(const std::function<void()>& call, int calls)
 {
     const auto start = std::chrono::steady_clock::now();
@@ -22,6 +16,12 @@ double secondsPerCall(const std::function<void()>& call, int calls)
 }
 
 } // namespace
+
+double median(std::vector<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
 
 BenchRegistration::BenchRegistration(const char* name, BenchGroup group)
 {
@@ -46,13 +46,21 @@ double medianSeconds(const std::function<void()>& call, int calls)
 std::pair<double, double> medianSecondsBeside(const std::function<void()>& call, const std::function<void()>& floor,
                                               int calls)
 {
-    call();
-    floor();
-    std::vector<double> callSamples;
-    std::vector<double> floorSamples;
+    const std::vector<double> medians = medianSecondsInTurn({ floor, call }, calls);
+    return { medians[1], medians[0] };
+}
+
+std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls)
+{
+    for (const auto& operation : operations)
+        operation();
+    std::vector<std::vector<double>> samples(operations.size());
     for (int i = 0; i < kRepetitions; ++i) {
-        floorSamples.push_back(secondsPerCall(floor, calls));
-        callSamples.push_back(secondsPerCall(call, calls));
+        for (size_t k = 0; k < operations.size(); ++k)
+            samples[k].push_back(secondsPerCall(operations[k], calls));
     }
-    return { median(callSamples), median(floorSamples) };
+    std::vector<double> medians;
+    for (auto& operationSamples : samples)
+        medians.push_back(median(std::move(operationSamples)));
+    return medians;
 }

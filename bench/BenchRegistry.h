@@ -6,17 +6,24 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
-// One row of the table: a median time per call, beside the floor it is held against when
-// there is one (the bare system calls that the operation cannot do without).
+enum class BenchUnit {
+    Seconds, // per call
+    Bytes,
+};
+
+// One row of the table: a median figure, beside the floor it is held against when there is one
+// (the bare system calls that the operation cannot do without, or a bare Qt window).
 struct BenchRow
 {
     QString name;
-    double seconds = 0;
+    double value = 0;
     QString floorName;
-    double floorSeconds = 0;
+    double floorValue = 0;
     double aimRatio = 0; // 0: no aim
     QString note;
+    BenchUnit unit = BenchUnit::Seconds;
 };
 
 using BenchGroup = std::function<void(QList<BenchRow>& rows)>;
@@ -37,3 +44,8 @@ double medianSeconds(const std::function<void()>& call, int calls = 1);
 // The same for an operation and its floor, run alternately so that both see the same machine.
 std::pair<double, double> medianSecondsBeside(const std::function<void()>& call, const std::function<void()>& floor,
                                               int calls = 1);
+
+// The same for any number of operations taking turns, one median each.
+std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls = 1);
+
+double median(std::vector<double> samples);

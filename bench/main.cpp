@@ -1,12 +1,44 @@
 #include "BenchRegistry.h"
+#include "MachineDescription.h"
 
 #include <QApplication>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
-// Runs every registered group (or those whose names hold one of the arguments) and prints
-// one table.
+namespace {
+
+QString formatted(BenchUnit unit, double value)
+{
+    switch (unit) {
+    case BenchUnit::Seconds:
+        return QString::number(value * 1e6, 'f', value < 1e-4 ? 2 : 0) + u" us"_qs;
+    case BenchUnit::Bytes:
+        return QString::number(value / (1 << 20), 'f', 1) + u" MiB"_qs;
+    }
+    return {};
+}
+
+// The columns of one printed line; a line with only the first column is a group's heading.
+using Cells = std::array<QString, 7>;
+
+Cells cellsOf(const BenchRow& row)
+{
+    const bool hasFloor = !row.floorName.isEmpty();
+    return { row.name,
+             formatted(row.unit, row.value),
+             row.floorName,
+             hasFloor ? formatted(row.unit, row.floorValue) : QString(),
+             hasFloor ? QString::number(row.value / row.floorValue, 'f', 2) + u'x' : QString(),
+             row.aimRatio > 0 ? u"<="_qs + QString::number(row.aimRatio) + u'x' : QString(),
+             row.note };
+}
+
+} // namespace
+
+// Runs every registered group (or those whose names hold one of the arguments), then prints
+// one table whose columns fit the widest entry.
 int main(int argc, char** argv)
 {
     // The window rows need no screen.
@@ -15,28 +47,44 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList filters = app.arguments().mid(1);
 
-    std::printf("Snipwell benchmarks: median of %d runs per row\n\n", kRepetitions);
-    const auto micro
-        = [](double seconds) { return QString::number(seconds * 1e6, 'f', seconds < 1e-4 ? 2 : 0) + u" us"_qs; };
-    const auto line = [](const QString& name, const QString& time, const QString& floor, const QString& floorTime,
-                         const QString& ratio, const QString& aim, const QString& note) {
-        std::printf("%-56s %12s  %-42s %12s %7s %6s  %s\n", qPrintable(name), qPrintable(time), qPrintable(floor),
-                    qPrintable(floorTime), qPrintable(ratio), qPrintable(aim), qPrintable(note));
-    };
-    line(u"operation"_qs, u"time"_qs, u"floor"_qs, u"floor time"_qs, u"ratio"_qs, u"aim"_qs, u"note"_qs);
+    std::printf("Snipwell benchmarks: median of %d runs per row\n", kRepetitions);
+    std::printf("Machine: %s\n\n", qPrintable(machineDescription()));
+    std::fflush(stdout);
+
+    QList<Cells> lines { { u"operation"_qs, u"value"_qs, u"floor"_qs, u"floor value"_qs, u"ratio"_qs, u"aim"_qs,
+                           u"note"_qs } };
     for (const auto& [name, group] : benchGroups()) {
         if (!filters.isEmpty()
             && std::none_of(filters.begin(), filters.end(), [&](const QString& f) { return name.contains(f); }))
             continue;
         QList<BenchRow> rows;
         group(rows);
-        std::printf("-- %s\n", qPrintable(name));
-        for (const BenchRow& row : rows) {
-            const bool hasFloor = !row.floorName.isEmpty();
-            line(row.name, micro(row.seconds), row.floorName, hasFloor ? micro(row.floorSeconds) : QString(),
-                 hasFloor ? QString::number(row.seconds / row.floorSeconds, 'f', 2) + u'x' : QString(),
-                 row.aimRatio > 0 ? u"<="_qs + QString::number(row.aimRatio) + u'x' : QString(), row.note);
+        lines.append({ u"-- "_qs + name });
+        for (const BenchRow& row : rows)
+            lines.append(cellsOf(row));
+    }
+
+    std::array<qsizetype, 7> widths {};
+    for (const Cells& cells : lines) {
+        if (cells[1].isEmpty())
+            continue;
+        for (size_t c = 0; c < cells.size(); ++c)
+            widths[c] = std::max(widths[c], cells[c].size());
+    }
+    // Names and notes read left-aligned, figures right-aligned.
+    constexpr std::array<bool, 7> rightAligned { false, true, false, true, true, true, false };
+    for (const Cells& cells : lines) {
+        if (cells[1].isEmpty()) {
+            std::printf("%s\n", qPrintable(cells[0]));
+            continue;
         }
+        QString line;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            if (c > 0)
+                line += u"  "_qs;
+            line += rightAligned[c] ? cells[c].rightJustified(widths[c]) : cells[c].leftJustified(widths[c]);
+        }
+        std::printf("%s\n", qPrintable(QStringView(line).trimmed().toString()));
     }
     return 0;
 }
