@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 
 #include "ClipError.h"
+#include "KeyPressWindows.h"
 #include "LineBreaks.h"
 
 ClipTextEdit::ClipTextEdit(QWidget* parent)
@@ -13,6 +14,7 @@ ClipTextEdit::ClipTextEdit(QWidget* parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
+    KeyPressWindows::startWatching();
 }
 
 QString ClipTextEdit::clipText() const
@@ -33,8 +35,13 @@ void ClipTextEdit::setClipText(const QString& text)
 void ClipTextEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QPlainTextEdit::keyReleaseEvent(event);
-    if (!event->isAutoRepeat() && m_keyReleaseHook)
-        m_keyReleaseHook();
+    if (event->isAutoRepeat() || !m_keyReleaseHook)
+        return;
+    // The Enter or Esc that closed an error box comes up here after the box is gone. Taken as a
+    // key of this editor it would save again and bring the same box back at every answer.
+    if (KeyPressWindows::pressedElsewhere(event->key(), window()))
+        return;
+    m_keyReleaseHook();
 }
 
 bool ClipTextEdit::isReturnKey(const QKeyEvent* event)

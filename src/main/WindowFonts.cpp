@@ -1,16 +1,24 @@
 #include "WindowFonts.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QStringList>
 
 namespace {
 
-// fonts-wine installs it outside fontconfig's search path.
+// fonts-wine installs both outside fontconfig's search path.
 constexpr QLatin1StringView kMsSansSerifFile("/usr/share/wine/fonts/ms_sans_serif.ttf");
+constexpr QLatin1StringView kTahomaFile("/usr/share/wine/fonts/tahoma.ttf");
 
 void loadMsSansSerif()
 {
     static const bool loaded = QFontDatabase::addApplicationFont(QString(kMsSansSerifFile)) >= 0;
+    Q_UNUSED(loaded);
+}
+
+void loadTahoma()
+{
+    static const bool loaded = QFontDatabase::addApplicationFont(QString(kTahomaFile)) >= 0;
     Q_UNUSED(loaded);
 }
 
@@ -29,6 +37,16 @@ namespace WindowFonts {
 
 QFont windowFont()
 {
+    // MS Sans Serif holds bitmaps for the usual sizes only: on a scaled screen they would be drawn
+    // at the unscaled size and spread apart. Tahoma, the outline face that took its place in
+    // dialogs, stays sharp at any scale; narrowed by a twentieth, its captions take the widths
+    // the layout was measured in.
+    if (qGuiApp->devicePixelRatio() > 1.0) {
+        loadTahoma();
+        QFont outline = font({ QStringLiteral("Tahoma"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans") }, 11);
+        outline.setStretch(95);
+        return outline;
+    }
     loadMsSansSerif();
     return font({ QStringLiteral("MS Sans Serif") }, 11);
 }
