@@ -9,6 +9,7 @@ packages=(
     fonts-wine fonts-croscore
     xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick
     desktop-file-utils appstream dpkg-dev file
+    dbus-daemon at-spi2-core python3-dbus
 )
 
 missing=()

@@ -6,9 +6,19 @@ set -u
 E2E_BINARY=${E2E_BINARY:?path of the snipwell binary}
 E2E_OUT=${E2E_OUT:-$(mktemp -d)}
 mkdir -p "$E2E_OUT"
+# Numbered pictures of an earlier run would mix with this run's.
+rm -f "$E2E_OUT"/[0-9][0-9]-*.png
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_PASSED=0
 E2E_FAILED=0
+E2E_SKIPPED=0
+E2E_STEP=0
 E2E_PIDS=()
+# Extra environment for the program, as NAME=VALUE words (e2e_highdpi.sh sets a scale factor).
+E2E_APP_ENV=()
+# The system's Python: it has the D-Bus module, a private one may not.
+E2E_PYTHON=/usr/bin/python3
+[ -x "$E2E_PYTHON" ] || E2E_PYTHON=python3
 
 e2e_cleanup() {
     local pid
@@ -17,11 +27,29 @@ e2e_cleanup() {
 }
 trap e2e_cleanup EXIT
 
+e2e_now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# e2e_wait_until SECONDS command...: runs the command every 50 ms until it succeeds; fails when
+# it has not within SECONDS (a whole number).
+e2e_wait_until() {
+    local deadline=$(($(e2e_now_ms) + $1 * 1000))
+    shift
+    until "$@" >/dev/null; do
+        # The last try speaks, so that a failure says what was found instead.
+        [ "$(e2e_now_ms)" -gt "$deadline" ] && { "$@"; return; }
+        sleep 0.05
+    done
+}
+
+# e2e_start_display [DEPTH] [WIDTHxHEIGHT]: Xvfb and openbox, and where the machine has them a
+# session bus with the accessibility bus, through which the tests read texts and states.
 e2e_start_display() {
-    local depth=${1:-24}
+    local depth=${1:-24} size=${2:-1024x768}
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x"$depth" -nolisten tcp 3>"$fd_file" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "$size"x"$depth" -nolisten tcp 3>"$fd_file" 2>/dev/null &
     E2E_PIDS+=($!)
     local i
     for i in $(seq 100); do
@@ -32,6 +60,7 @@ e2e_start_display() {
     rm -f "$fd_file"
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
+    e2e_start_accessibility_bus
     for i in $(seq 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.05
@@ -40,13 +69,30 @@ e2e_start_display() {
     return 1
 }
 
+# A private session bus; asking it for the accessibility bus starts that one, before the program
+# looks for it. E2E_A11Y tells whether texts and states can be read; E2E_NO_A11Y=1 runs the
+# tests as on a machine without it.
+e2e_start_accessibility_bus() {
+    E2E_A11Y=0
+    [ "${E2E_NO_A11Y:-0}" = 1 ] && return 0
+    command -v dbus-daemon >/dev/null && [ -x /usr/libexec/at-spi-bus-launcher ] &&
+        "$E2E_PYTHON" -c 'import dbus' 2>/dev/null || return 0
+    local bus
+    bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>/dev/null) || return 0
+    export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
+    E2E_PIDS+=("${bus##*$'\n'}")
+    "$E2E_PYTHON" "$E2E_LIB_DIR/a11y.py" ready >/dev/null 2>&1 && E2E_A11Y=1
+}
+
 # Starts the program with DIR as its current directory; sets E2E_APP_PID and E2E_WINDOW. Returns
 # once the splash window has gone: its going makes the main window topmost and re-reads the clip
 # list, which empties the command box and moves the current clip to the nameless one.
 e2e_start_app() {
-    (cd "$1" && exec env -u QT_QPA_PLATFORM "$E2E_BINARY") >"$E2E_OUT/app.log" 2>&1 &
+    local a11y=()
+    [ "${E2E_A11Y:-0}" = 1 ] && a11y=(QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+    (cd "$1" && exec env -u QT_QPA_PLATFORM "${a11y[@]}" "${E2E_APP_ENV[@]}" "$E2E_BINARY") >"$E2E_OUT/app.log" 2>&1 &
     E2E_APP_PID=$!
-    E2E_PIDS+=($E2E_APP_PID)
+    E2E_PIDS+=("$E2E_APP_PID")
     E2E_WINDOW=$(timeout 10 xdotool search --sync --onlyvisible --name '^Snipwell 1\.0$' | head -n1)
     [ -n "$E2E_WINDOW" ] || return 1
     local i
@@ -62,6 +108,12 @@ e2e_screenshot() {
     import -window root "$E2E_OUT/$1.png" 2>/dev/null || true
 }
 
+# e2e_step WHAT: a screenshot of the screen named by the step's number and what it shows.
+e2e_step() {
+    E2E_STEP=$((E2E_STEP + 1))
+    e2e_screenshot "$(printf '%02d' "$E2E_STEP")-$1"
+}
+
 # e2e_check "what" command...: runs the command, counts and reports the outcome.
 e2e_check() {
     local what=$1
@@ -72,12 +124,38 @@ e2e_check() {
     else
         E2E_FAILED=$((E2E_FAILED + 1))
         echo "FAIL: $what"
+        return 1
     fi
+}
+
+# e2e_check_eventually "what" SECONDS command...: as e2e_check, once the command has succeeded
+# within SECONDS.
+e2e_check_eventually() {
+    local what=$1 seconds=$2
+    shift 2
+    e2e_check "$what" e2e_wait_until "$seconds" "$@"
+}
+
+# e2e_check_a11y: as e2e_check for what only the accessibility bus can tell; reported as
+# skipped where the machine has no such bus.
+e2e_check_a11y() {
+    if [ "${E2E_A11Y:-0}" != 1 ]; then
+        E2E_SKIPPED=$((E2E_SKIPPED + 1))
+        echo "SKIP: $1 (no accessibility bus)"
+        return 0
+    fi
+    e2e_check "$@"
+}
+
+e2e_check_a11y_eventually() {
+    local what=$1 seconds=$2
+    shift 2
+    e2e_check_a11y "$what" e2e_wait_until "$seconds" "$@"
 }
 
 e2e_finish() {
     echo "Screenshots: $E2E_OUT"
-    echo "e2e: $E2E_PASSED passed, $E2E_FAILED failed"
+    echo "e2e: $E2E_PASSED passed, $E2E_FAILED failed, $E2E_SKIPPED skipped"
     [ "$E2E_FAILED" -eq 0 ]
 }
 
@@ -94,4 +172,221 @@ e2e_wait_exit() {
     fi
     wait "$pid"
     E2E_EXIT_CODE=$?
+}
+
+# --- Acting as a person: keys go to whichever window has the focus, as the user's would.
+
+e2e_activate() {
+    xdotool windowactivate --sync "${1:-$E2E_WINDOW}" 2>/dev/null
+}
+
+e2e_type() {
+    xdotool type --delay 20 "$1"
+}
+
+e2e_key() {
+    xdotool key --delay 20 "$@"
+}
+
+# e2e_click X Y [WINDOW]: a left click at X,Y of the window's client area (the main window's
+# by default).
+e2e_click() {
+    xdotool mousemove --window "${3:-$E2E_WINDOW}" "$1" "$2" click 1
+}
+
+# --- Windows
+
+e2e_visible_windows() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null
+}
+
+# e2e_wait_window REGEX [EXCLUDED_ID...]: prints the id of a visible window whose name matches
+# REGEX (leaving out the given ones) as soon as there is one, within 10 s.
+e2e_wait_window() {
+    local regex=$1 deadline=$(($(e2e_now_ms) + 10000)) id excluded
+    shift
+    while [ "$(e2e_now_ms)" -le "$deadline" ]; do
+        for id in $(e2e_visible_windows "$regex"); do
+            for excluded in "$@"; do [ "$id" = "$excluded" ] && continue 2; done
+            echo "$id"
+            return 0
+        done
+        sleep 0.05
+    done
+    return 1
+}
+
+e2e_window_viewable() {
+    xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+
+e2e_window_unmapped() {
+    ! e2e_window_viewable "$1"
+}
+
+# Waits (at most 10 s) until the window is no longer on screen.
+e2e_wait_window_gone() {
+    e2e_wait_until 10 e2e_window_unmapped "$1"
+}
+
+e2e_window_name() {
+    xprop -id "$1" WM_NAME 2>/dev/null | sed -n 's/^WM_NAME([A-Z_]*) = "\(.*\)"$/\1/p'
+}
+
+# Prints WIDTHxHEIGHT of the window's client area.
+e2e_client_size() {
+    xwininfo -id "$1" | awk '/^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print w "x" h}'
+}
+
+# Prints X,Y of the client area's top-left corner on the screen.
+e2e_position() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4} END {print x "," y}'
+}
+
+# The height of the window with its frame: client height plus the frame's top and bottom.
+e2e_outer_height() {
+    local height extents
+    height=$(xwininfo -id "$1" | awk '/^  Height:/ {print $2}')
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
+    IFS=, read -r _ _ top bottom <<<"${extents:-0,0,0,0}"
+    echo $((height + top + bottom))
+}
+
+e2e_has_state() {
+    xprop -id "$1" _NET_WM_STATE | grep -q "$2"
+}
+
+e2e_lacks_state() {
+    ! e2e_has_state "$@"
+}
+
+# e2e_region_luma WINDOW X Y W H: the darkest and the brightest grey value (0 to 255) in that
+# rectangle of the window's client area, as "min max".
+e2e_region_luma() {
+    import -window "$1" -crop "$4x$5+$2+$3" +repage -colorspace Gray \
+        -format '%[fx:int(255*minima+0.5)] %[fx:int(255*maxima+0.5)]' info: 2>/dev/null
+}
+
+# The two editors' look in the main window: a disabled body editor greys the arrows of its
+# scroll bar (enabled they are nearly black), a disabled title line greys its white text. Prints
+# "enabled", "disabled" or "mixed"; the title line has to hold text.
+e2e_editors_look() {
+    local arrows title
+    arrows=$(e2e_region_luma "$E2E_WINDOW" 299 56 14 14)
+    title=$(e2e_region_luma "$E2E_WINDOW" 8 32 305 17)
+    if [ -z "$arrows" ] || [ -z "$title" ]; then
+        echo unknown
+        return
+    fi
+    local body_on=$((${arrows% *} < 135)) title_on=$((${title#* } > 192))
+    if [ "$body_on$title_on" = 11 ]; then
+        echo enabled
+    elif [ "$body_on$title_on" = 00 ]; then
+        echo disabled
+    else
+        echo mixed
+    fi
+}
+
+e2e_editors_look_is() {
+    local look
+    look=$(e2e_editors_look)
+    [ "$look" = "$1" ] && return 0
+    echo "    the editors look $look"
+    return 1
+}
+
+# --- Bytes: files and the clipboard, compared as hexadecimal dumps
+
+# e2e_bytes FILE: the file's bytes in hexadecimal, or "no file".
+e2e_bytes() {
+    if [ -f "$1" ]; then
+        od -An -v -tx1 "$1" | tr -s ' \n' ' '
+    else
+        echo "no file"
+    fi
+}
+
+# e2e_hex FORMAT [ARG...]: the bytes that printf makes of it, in hexadecimal.
+e2e_hex() {
+    # shellcheck disable=SC2059
+    printf "$@" | od -An -v -tx1 | tr -s ' \n' ' '
+}
+
+# The clipboard as another program pastes it. A timeout, so that a program that does not answer
+# fails the check instead of hanging it.
+e2e_clipboard_bytes() {
+    timeout 5 xclip -selection clipboard -o 2>/dev/null | od -An -v -tx1 | tr -s ' \n' ' '
+}
+
+# e2e_output_is EXPECTED command...: the command prints exactly EXPECTED. For polling: the
+# command runs anew at every try.
+e2e_output_is() {
+    local expected=$1
+    shift
+    e2e_same "$expected" "$("$@")"
+}
+
+e2e_same() {
+    [ "$1" = "$2" ] && return 0
+    echo "    expected: $1"
+    echo "    got:      $2"
+    return 1
+}
+
+# e2e_file_is FILE FORMAT [ARG...]: the file holds exactly the bytes that printf makes.
+e2e_file_is() {
+    local file=$1
+    shift
+    e2e_same "$(e2e_hex "$@")" "$(e2e_bytes "$file")"
+}
+
+# e2e_clipboard_is FORMAT [ARG...]: the clipboard holds exactly those bytes.
+e2e_clipboard_is() {
+    e2e_same "$(e2e_hex "$@")" "$(e2e_clipboard_bytes)"
+}
+
+# Puts a text of the test's own on the clipboard, to see whether the program replaces it. xclip
+# serves it until another program takes the clipboard.
+e2e_set_clipboard() {
+    printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait_until 5 e2e_clipboard_is '%s' "$1" >/dev/null
+}
+
+# --- What a screen reader reads (needs E2E_A11Y=1)
+
+e2e_a11y() {
+    "$E2E_PYTHON" "$E2E_LIB_DIR/a11y.py" "$@" 2>/dev/null
+}
+
+# e2e_text_is NAME TEXT: the control with that accessible name shows exactly TEXT.
+e2e_text_is() {
+    e2e_same "$2" "$(e2e_a11y text "$1")"
+}
+
+# e2e_state_is NAME STATE yes|no
+e2e_state_is() {
+    local states
+    states=" $(e2e_a11y states "$1") "
+    case "$3:$states" in
+    yes:*" $2 "*) return 0 ;;
+    no:*" $2 "*) ;;
+    no:*) return 0 ;;
+    esac
+    echo "    $1 is: $states"
+    return 1
+}
+
+# Both editors enabled (yes) or disabled (no), as a screen reader tells.
+e2e_editors_enabled() {
+    e2e_state_is Title enabled "$1" >/dev/null && e2e_state_is Body enabled "$1" >/dev/null
+}
+
+# e2e_box_is ROLE TITLE TEXTS BUTTONS: the accessibility bus shows exactly one window besides the
+# main one, with that role, title, label texts and buttons (a message box's icon has no text).
+e2e_box_is() {
+    local windows
+    windows=$(e2e_a11y windows | grep -v -P '^filler\tSnipwell 1\.0\t')
+    e2e_same "$(printf '%s\t%s\t%s\t%s' "$@")" "$windows"
 }
