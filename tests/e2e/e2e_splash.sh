@@ -92,6 +92,22 @@ check_about() {
 check_launch() {
     local name=$1
     e2e_check "[$name] a window titled Snipwell (the splash window) appears" start_with_splash "$name" || return
+    # Read at once: on a loaded machine the splash window's second may end soon after.
+    local info x y width height
+    info=$(xwininfo -id "$SPLASH")
+    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
+    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
+    width=$(awk '/^  Width:/ {print $2}' <<<"$info")
+    height=$(awk '/^  Height:/ {print $2}' <<<"$info")
+    e2e_check "[$name] splash window is 352 x 202 (got ${width} x ${height})" test "$width" = 352 -a "$height" = 202
+    e2e_check "[$name] splash window is centred at 336,283 (got $x,$y)" test "$x" = 336 -a "$y" = 283
+    e2e_check "[$name] splash window has no frame" \
+        bash -c "xprop -id $SPLASH _NET_FRAME_EXTENTS | grep -q '= 0, 0, 0, 0'"
+    e2e_check "[$name] splash window stays above other windows" has_state "$SPLASH" _NET_WM_STATE_ABOVE
+    # Task bars leave out splash windows, as they do windows that ask to be skipped.
+    e2e_check "[$name] splash window has no task-bar entry" \
+        bash -c "xprop -id $SPLASH _NET_WM_WINDOW_TYPE _NET_WM_STATE |
+                 grep -q -E '= _NET_WM_WINDOW_TYPE_SPLASH|_NET_WM_STATE_SKIP_TASKBAR'"
     MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name '^Snipwell 1\.0$' | head -n1)
     e2e_check "[$name] the main window comes up while the splash window is up" \
         test -n "$MAIN" -a -n "$(visible_window '^Snipwell$')"
@@ -109,21 +125,6 @@ check_launch() {
     e2e_check "[$name] the splash window was mapped before the main window ($splash_rank, $main_rank)" \
         test -n "$splash_rank" -a -n "$main_rank" -a "${splash_rank:-0}" -lt "${main_rank:-0}"
 
-    local info x y width height
-    info=$(xwininfo -id "$SPLASH")
-    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
-    width=$(awk '/^  Width:/ {print $2}' <<<"$info")
-    height=$(awk '/^  Height:/ {print $2}' <<<"$info")
-    e2e_check "[$name] splash window is 352 x 202 (got ${width} x ${height})" test "$width" = 352 -a "$height" = 202
-    e2e_check "[$name] splash window is centred at 336,283 (got $x,$y)" test "$x" = 336 -a "$y" = 283
-    e2e_check "[$name] splash window has no frame" \
-        bash -c "xprop -id $SPLASH _NET_FRAME_EXTENTS | grep -q '= 0, 0, 0, 0'"
-    e2e_check "[$name] splash window stays above other windows" has_state "$SPLASH" _NET_WM_STATE_ABOVE
-    # Task bars leave out splash windows, as they do windows that ask to be skipped.
-    e2e_check "[$name] splash window has no task-bar entry" \
-        bash -c "xprop -id $SPLASH _NET_WM_WINDOW_TYPE _NET_WM_STATE |
-                 grep -q -E '= _NET_WM_WINDOW_TYPE_SPLASH|_NET_WM_STATE_SKIP_TASKBAR'"
     e2e_check "[$name] the main window is not topmost yet" bash -c "! xprop -id $MAIN _NET_WM_STATE | grep -q ABOVE"
     e2e_screenshot "$name-during"
 
