@@ -9,6 +9,7 @@
 
 #include <cxxabi.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -30,6 +31,8 @@ QString kindOf(const std::exception& error)
 // Besides Qt's own options the command line holds only the menu entry's --from-menu.
 int main(int argc, char* argv[])
 {
+    // Past a file-size limit a save must fail with its error box, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     PlatformChoice::preferX11UnderWayland(argc, argv);
     SnipwellApplication application(argc, argv);
     try {

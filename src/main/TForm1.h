@@ -62,6 +62,9 @@ private:
 
     // The selected entry's path in the list directory; empty when no entry is selected.
     QByteArray selectedPath() const;
+    // The clip name a name typed by the user stands for: its UTF-8 bytes, unless no body file
+    // has that name and one written by a Windows-1252 system does.
+    static QByteArray typedClipName(const QString& typed);
     // Presents the clip that m_store has just found, puts its body on the clipboard and moves the
     // focus to focusTarget.
     void showOpenedClip(const QByteArray& clipName, QWidget* focusTarget);

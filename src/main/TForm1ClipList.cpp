@@ -110,7 +110,7 @@ void TForm1::newfileKeyPress(QChar key)
 {
     if (key != QChar(u'\r'))
         return;
-    switch (m_store.createClip(TextBytes::fileNameFromText(newfile->text()))) {
+    switch (m_store.createClip(typedClipName(newfile->text()))) {
     case CreateOutcome::AlreadyExists:
         ClipListBoxes::showNotice(this, QStringLiteral("File already exists!"));
         break;

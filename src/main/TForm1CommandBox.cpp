@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 
 #include "BodyEditor.h"
+#include "ClipFiles.h"
 #include "CommandBox.h"
 #include "NameDisplay.h"
 #include "TForm2.h"
@@ -22,6 +23,16 @@ constexpr int kExpandedAbove = 300;
 constexpr int kCompactBelow = 100;
 
 } // namespace
+
+QByteArray TForm1::typedClipName(const QString& typed)
+{
+    const QByteArray utf8 = TextBytes::fileNameFromText(typed);
+    const QByteArray windows1252 = TextBytes::windows1252FileNameFromText(typed);
+    // A relative name resolves against the current directory, the clip directory.
+    if (windows1252.isNull() || ClipFiles::exists(utf8 + ".txt") || !ClipFiles::exists(windows1252 + ".txt"))
+        return utf8;
+    return windows1252;
+}
 
 void TForm1::showOpenedClip(const QByteArray& clipName, QWidget* focusTarget)
 {
@@ -57,7 +68,7 @@ void TForm1::inputboxKeyPress(QChar key)
         m_clearAfterCommand = true;
         break;
     case u'\r': {
-        const QByteArray clipName = TextBytes::fileNameFromText(inputbox->text());
+        const QByteArray clipName = typedClipName(inputbox->text());
         inputbox->clear();
         if (m_store.openClip(clipName, [this] { titlebox->clear(); }) == OpenOutcome::Found)
             showOpenedClip(clipName, inputbox);

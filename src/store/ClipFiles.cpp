@@ -53,14 +53,14 @@ bool hasWildcard(const QByteArray& name)
 }
 
 // Names compare by their case-folded Unicode form as UTF-8 bytes (so byte order is code point
-// order), read the way the store reads any bytes; ASCII folds directly.
+// order), kept apart by encoding (TextBytes::foldedName); ASCII folds directly.
 void appendFolded(QByteArray& out, QByteArrayView name)
 {
     bool ascii = true;
     for (const char c : name)
         ascii = ascii && static_cast<unsigned char>(c) < 0x80;
     if (!ascii) {
-        out += TextBytes::decode(name.toByteArray()).text.toCaseFolded().toUtf8();
+        out += TextBytes::foldedName(name);
         return;
     }
     const qsizetype start = out.size();
@@ -258,10 +258,14 @@ QByteArray firstPatternMatch(DirectoryIndex& index, const QByteArray& pattern)
                   [&](qsizetype a, qsizetype b) { return names.name(a) < names.name(b); });
         index.sorted = true;
     }
-    const QByteArray folded = foldName(pattern);
-    const char* p = folded.constData();
+    // A pattern matches names by what they read as, in either encoding.
+    const auto unmarked
+        = [](QByteArrayView folded) { return TextBytes::isWindows1252Folded(folded) ? folded.chopped(1) : folded; };
+    const QByteArray foldedPattern = foldName(pattern);
+    const QByteArrayView folded = unmarked(foldedPattern);
+    const char* p = folded.data();
     for (const qsizetype i : index.byteOrder) {
-        const QByteArrayView candidate = names.folded(i);
+        const QByteArrayView candidate = unmarked(names.folded(i));
         if (wildcardMatch(p, p + folded.size(), candidate.data(), candidate.data() + candidate.size()))
             return names.name(i).toByteArray();
     }
@@ -393,12 +397,38 @@ void writeNewFile(const QByteArray& path, const QByteArray& shownPath, const QBy
     }
 }
 
+// Errors that say the disk (or the user's share of it, or the file-size limit) has no room.
+bool noRoom(int error)
+{
+    return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+// Writes over the file itself, where the folder takes no file beside it. The room for a longer
+// text is taken before the first byte is overwritten, so that a text that does not fit leaves the
+// old one whole here too.
 void writeInPlace(const QByteArray& path, const QByteArray& shownPath, const QByteArray& bytes)
 {
-    FileDescriptor fd(::open(path.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    if (!fd.valid())
+    // Not truncated by the open, and never blocking: what stands at the path now may no longer
+    // be the file that was tested (a FIFO put there must neither hang the program nor be written).
+    FileDescriptor fd(::open(path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat status;
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw ClipError::cannotCreate(shownPath);
-    if (!writeFully(fd.get(), bytes) || !fd.close())
+    const off_t oldSize = status.st_size;
+    const off_t newSize = off_t(bytes.size());
+    if (newSize > oldSize) {
+        int reserved;
+        do {
+            reserved = ::fallocate(fd.get(), 0, oldSize, newSize - oldSize);
+        } while (reserved != 0 && errno == EINTR);
+        // A file system that cannot reserve room is written without; any other refusal leaves
+        // the old text and its length.
+        if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
+            (void)::ftruncate(fd.get(), oldSize);
+            throw ClipError::streamWrite();
+        }
+    }
+    if (!writeFully(fd.get(), bytes) || ::ftruncate(fd.get(), newSize) != 0 || !fd.close())
         throw ClipError::streamWrite();
 }
 
@@ -417,6 +447,9 @@ bool replaceAtomically(const QByteArray& target, const struct stat& old, bool ro
     if (!fd.valid()) {
         if (deniedByFolder(errno))
             return false;
+        // A disk without room for one more file is full, as one without room for the text is.
+        if (noRoom(errno))
+            throw ClipError::streamWrite();
         throw ClipError::cannotCreate(shownPath);
     }
     // Owner first: changing it clears set-id bits that the mode below restores.
@@ -439,6 +472,20 @@ bool replaceAtomically(const QByteArray& target, const struct stat& old, bool ro
     return true;
 }
 
+// The directory made current last through setCurrentDirectory, by the path it was entered by.
+struct EnteredDirectory
+{
+    QByteArray path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+EnteredDirectory& enteredDirectory()
+{
+    static EnteredDirectory entered;
+    return entered;
+}
+
 QByteArray realPath(const QByteArray& path)
 {
     char* resolved = ::realpath(path.constData(), nullptr);
@@ -456,19 +503,35 @@ namespace ClipFiles {
 QByteArray currentDirectory()
 {
     char* cwd = ::getcwd(nullptr, 0);
-    if (!cwd) {
-        // A current directory that was removed: relative paths then find nothing, where an
-        // empty directory would turn every path into one at the root.
-        return QByteArrayLiteral(".");
+    if (cwd) {
+        QByteArray result(cwd);
+        std::free(cwd);
+        return result;
     }
-    QByteArray result(cwd);
-    std::free(cwd);
-    return result;
+    // A current directory that was removed has no path any more. When it is the one entered last,
+    // its path still names where the clips belong: they are found again once a folder is back
+    // there, and the list directory is not mistaken for a changed one meanwhile.
+    const EnteredDirectory& entered = enteredDirectory();
+    struct stat here;
+    if (!entered.path.isEmpty() && ::stat(".", &here) == 0 && here.st_dev == entered.device
+        && here.st_ino == entered.inode)
+        return entered.path;
+    // Otherwise relative paths find nothing, where an empty directory would turn every path into
+    // one at the root.
+    return QByteArrayLiteral(".");
 }
 
 bool setCurrentDirectory(const QByteArray& directory)
 {
-    return !directory.isEmpty() && ::chdir(directory.constData()) == 0;
+    if (directory.isEmpty() || ::chdir(directory.constData()) != 0)
+        return false;
+    EnteredDirectory& entered = enteredDirectory();
+    struct stat here;
+    if (directory.startsWith('/') && ::stat(".", &here) == 0)
+        entered = { directory, here.st_dev, here.st_ino };
+    else
+        entered = {};
+    return true;
 }
 
 bool exists(const QByteArray& path)

@@ -8,7 +8,9 @@
 // The store's only contact with the file system: POSIX calls on byte paths.
 namespace ClipFiles {
 
-// The process's current directory, as the kernel reports it.
+// The process's current directory, as the kernel reports it. Once removed, it has no path: then
+// the path it was entered by through setCurrentDirectory, while it is still that directory;
+// otherwise ".".
 QByteArray currentDirectory();
 
 // Makes the directory the process's current directory; false when it cannot be entered (then the
@@ -37,8 +39,9 @@ QByteArray readAll(const QByteArray& path);
 // its permissions and, for a link, the link; writes in place when the folder is not writable but
 // the file is. A missing file is created, unless its name holds "*" or "?". Throws "Cannot
 // create file %s" when the file cannot be written (no write permission bit at all counts as
-// read-only, also for root; a directory; no permission) and "Stream write error" when the write
-// comes up short; the old bytes then stay.
+// read-only, also for root; a directory, FIFO or socket; no permission) and "Stream write error"
+// when the disk or the file-size limit has no room for the text; the old bytes then stay, also
+// when written in place. Never blocks on what stands at the path.
 void writeAll(const QByteArray& path, const QByteArray& bytes);
 
 // Creates an empty file if nothing exists at the path yet; the result is not reported.

@@ -16,7 +16,10 @@ OpenOutcome ClipStore::openClip(const QByteArray& clipName, const std::function<
     if (!ClipFiles::exists(m_titlePath)) {
         if (beforeCreatingTitle)
             beforeCreatingTitle();
-        ClipFiles::writeAll(m_titlePath, QByteArray());
+        // Never over a title file that another program made in the meantime: that one is read.
+        ClipFiles::createEmpty(m_titlePath);
+        if (!ClipFiles::exists(m_titlePath))
+            throw ClipError::cannotCreate(m_titlePath);
     }
     return OpenOutcome::Found;
 }

@@ -2,6 +2,8 @@
 
 #include "TextBytes.h"
 
+#include <QList>
+
 namespace PathNames {
 
 QByteArray changeExtension(const QByteArray& path, const QByteArray& extension)
@@ -26,7 +28,18 @@ QByteArray clipNameOfPath(const QByteArray& path)
 
 bool equalIgnoringCase(const QByteArray& a, const QByteArray& b)
 {
-    return a == b || TextBytes::displayName(a).toCaseFolded() == TextBytes::displayName(b).toCaseFolded();
+    if (a == b)
+        return true;
+    // Part by part: a folder's name and the names above it may each be in another encoding.
+    const QList<QByteArray> partsA = a.split('/');
+    const QList<QByteArray> partsB = b.split('/');
+    if (partsA.size() != partsB.size())
+        return false;
+    for (qsizetype i = 0; i < partsA.size(); ++i) {
+        if (partsA[i] != partsB[i] && TextBytes::foldedName(partsA[i]) != TextBytes::foldedName(partsB[i]))
+            return false;
+    }
+    return true;
 }
 
 QByteArray join(const QByteArray& directory, const QByteArray& name)

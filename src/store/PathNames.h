@@ -16,7 +16,7 @@ QByteArray fileNamePart(const QByteArray& path);
 QByteArray clipNameOfPath(const QByteArray& path);
 
 // Whether two paths are the same without regard to letter case (of any script, as the store
-// reads names).
+// reads names). Names in different encodings differ even where they read alike.
 bool equalIgnoringCase(const QByteArray& a, const QByteArray& b);
 
 // Directory + "/" + name, with the separator appended unconditionally (so "/" gives "//name").

@@ -44,6 +44,9 @@ bool encodeWindows1252(const QString& text, QByteArray& bytes)
     return true;
 }
 
+// Never part of UTF-8 text, so it keeps the folded forms of the two encodings apart.
+constexpr char kWindows1252Mark = '\xFF';
+
 } // namespace
 
 namespace TextBytes {
@@ -78,12 +81,47 @@ EncodedText encode(const QString& text, TextEncoding preferred)
 
 QString displayName(const QByteArray& name)
 {
-    return decode(name).text;
+    if (!name.contains('/'))
+        return decode(name).text;
+    QString shown;
+    shown.reserve(name.size());
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype slash = name.indexOf('/', start);
+        shown += decode(name.mid(start, slash < 0 ? -1 : slash - start)).text;
+        if (slash < 0)
+            return shown;
+        shown += QLatin1Char('/');
+        start = slash + 1;
+    }
+}
+
+QByteArray foldedName(QByteArrayView name)
+{
+    const DecodedText decoded = decode(name.toByteArray());
+    QByteArray folded = decoded.text.toCaseFolded().toUtf8();
+    if (decoded.encoding == TextEncoding::Windows1252)
+        folded += kWindows1252Mark;
+    return folded;
+}
+
+bool isWindows1252Folded(QByteArrayView folded)
+{
+    return folded.endsWith(kWindows1252Mark);
 }
 
 QByteArray fileNameFromText(const QString& name)
 {
     return name.toUtf8();
+}
+
+QByteArray windows1252FileNameFromText(const QString& name)
+{
+    QByteArray bytes;
+    // Bytes that read as UTF-8 would name a file shown as another text.
+    if (!encodeWindows1252(name, bytes) || decode(bytes).encoding == TextEncoding::Utf8)
+        return QByteArray();
+    return bytes;
 }
 
 } // namespace TextBytes

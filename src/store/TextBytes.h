@@ -29,9 +29,23 @@ DecodedText decode(const QByteArray& bytes);
 // text is encoded as UTF-8 instead.
 EncodedText encode(const QString& text, TextEncoding preferred);
 
-// File names and paths: bytes kept as they are on disk; decoded only to be shown.
+// File names and paths: bytes kept as they are on disk; decoded only to be shown, each part
+// between two "/" on its own, since a folder made on one system may hold names written on
+// another. Names in different encodings may look alike; file operations use the bytes.
 QString displayName(const QByteArray& name);
+
+// A name's form for comparing names without regard to letter case: case-folded, as UTF-8. A
+// name that is not valid UTF-8 is read as Windows-1252 and marked with a trailing 0xFF byte,
+// which no UTF-8 text holds, so that it matches only names in its own encoding: "caf\xE9" and
+// "CAF\xC9" are one name, "caf\xE9" and the UTF-8 "caf\xC3\xA9" two.
+QByteArray foldedName(QByteArrayView name);
+// Whether a folded name carries the mark of a name read as Windows-1252.
+bool isWindows1252Folded(QByteArrayView folded);
+
 // A name typed by the user becomes a file name in UTF-8.
 QByteArray fileNameFromText(const QString& name);
+// The same name as a system writing Windows-1252 stores it; null when that is no other name
+// (plain ASCII) or the name has a character Windows-1252 lacks.
+QByteArray windows1252FileNameFromText(const QString& name);
 
 } // namespace TextBytes

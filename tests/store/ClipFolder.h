@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -146,7 +147,9 @@ inline QByteArray runInChild(const std::function<QByteArray()>& body, bool asNob
         QByteArray report;
         if (asNobody && ::geteuid() == 0) {
             const passwd* nobody = ::getpwnam("nobody");
-            if (!nobody || ::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0)
+            // Without root's supplementary groups, which would still open group-writable files.
+            if (!nobody || ::setgroups(0, nullptr) != 0 || ::setgid(nobody->pw_gid) != 0
+                || ::setuid(nobody->pw_uid) != 0)
                 report = "cannot become nobody";
         }
         if (report.isEmpty())
