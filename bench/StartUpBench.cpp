@@ -1,4 +1,5 @@
 #include "BenchRegistry.h"
+#include "ProbeLaunch.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,18 +11,6 @@
 
 namespace {
 
-// What one launch of a start-up probe reported.
-struct Launch
-{
-    double secondsToFirstPaint = 0;
-    double residentBytes = 0; // at the first paint
-    double peakBytes = 0; // up to the first paint
-    // When asked for: once the splash window is gone, then with a clip opened.
-    double settledResidentBytes = 0;
-    double settledPeakBytes = 0;
-    double openedResidentBytes = 0;
-};
-
 // Reads "<label> <resident KiB> <peak KiB>".
 bool readMemory(const QByteArray& line, const char* label, double& resident, double& peak)
 {
@@ -32,6 +21,8 @@ bool readMemory(const QByteArray& line, const char* label, double& resident, dou
     peak = fields[2].toDouble() * 1024;
     return true;
 }
+
+} // namespace
 
 // Starts the probe, times it until it reports its first paint, and collects what it reports
 // until it ends. Its own messages are shown only when it fails.
@@ -69,6 +60,8 @@ Launch launch(const QString& program, const QStringList& arguments, const QStrin
         fail("reported no memory");
     return result;
 }
+
+namespace {
 
 // The program's start-up and the bare windows it is held against, launched in turns so that all
 // see the same machine, in a small clip folder as a user's would be, with one 1 MiB clip.

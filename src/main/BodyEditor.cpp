@@ -13,7 +13,7 @@ void BodyEditor::keyPressEvent(QKeyEvent* event)
 {
     // Shift+Enter would insert U+2028, which no clip file can hold as a line break.
     if (isReturnKey(event) && !(event->modifiers() & (Qt::AltModifier | Qt::MetaModifier))) {
-        insertPlainText(QStringLiteral("\n"));
+        insertClipPlainText(QStringLiteral("\n"));
         ensureCursorVisible();
         event->accept();
         return;

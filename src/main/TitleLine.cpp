@@ -40,5 +40,5 @@ void TitleLine::insertFromMimeData(const QMimeData* source)
     const QTextCursor cursor = textCursor();
     const int kept = length() - (cursor.selectionEnd() - cursor.selectionStart());
     const int room = std::max(0, kTypingLimit - kept);
-    insertPlainText(source->text().left(room));
+    insertClipPlainText(source->text().left(room));
 }

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "TForm1.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+// Shared by the window benchmarks: a clip folder with the main window in it, and the bare system
+// calls their floors are made of.
+
+// A clip folder made current, with the main window built and shown in it.
+class WindowInFolder
+{
+public:
+    WindowInFolder()
+    {
+        char* cwd = ::getcwd(nullptr, 0);
+        m_previous = QByteArray(cwd);
+        std::free(cwd);
+        m_path = QFile::encodeName(m_dir.path());
+        if (::chdir(m_path.constData()) != 0)
+            qFatal("cannot enter %s", m_path.constData());
+    }
+    ~WindowInFolder()
+    {
+        m_window.reset();
+        (void)!::chdir(m_previous.constData());
+    }
+
+    void write(const QByteArray& name, const QByteArray& bytes) const
+    {
+        const int fd = ::open((m_path + '/' + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+            qFatal("cannot write %s", name.constData());
+        ::close(fd);
+    }
+
+    TForm1& show()
+    {
+        m_window = std::make_unique<TForm1>();
+        m_window->show();
+        if (!QTest::qWaitForWindowExposed(m_window.get()))
+            qFatal("the main window was not shown");
+        return *m_window;
+    }
+
+    const QByteArray& path() const { return m_path; }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_path;
+    QByteArray m_previous;
+    std::unique_ptr<TForm1> m_window;
+};
+
+inline void plainReaddir(const QByteArray& path)
+{
+    DIR* dir = ::opendir(path.constData());
+    qsizetype count = 0;
+    while (::readdir(dir))
+        ++count;
+    ::closedir(dir);
+    if (count == 0)
+        qFatal("empty folder");
+}
+
+inline QByteArray bareRead(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (fd < 0 || ::fstat(fd, &st) != 0)
+        qFatal("cannot open %s", path.constData());
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    if (::read(fd, bytes.data(), size_t(st.st_size)) != st.st_size)
+        qFatal("short read of %s", path.constData());
+    ::close(fd);
+    return bytes;
+}
