@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
+    cmake g++ make pkg-config clang libclang-rt-14-dev
     qt6-base-dev libxcb-xkb-dev libjpeg62-turbo-dev
     fonts-wine fonts-croscore
     xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick

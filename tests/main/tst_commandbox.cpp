@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QThread>
 
 #include "ClickFilter.h"
 #include "ClipTextEdit.h"
@@ -77,10 +78,13 @@ const QString kTitleA = QStringLiteral("A title");
 void TestCommandBox::init()
 {
     m_f = std::make_unique<WindowFixture>();
-    // "?" opens the About window modally: a click on its picture closes it as soon as it is up.
+    // "?" opens the About window modally: a click on its picture closes it once its modal loop
+    // runs. Not earlier: without the application's loop (as under QTest) show() runs pending
+    // events itself, and a close in there would leave the modal loop that follows waiting.
     auto* closeAbout = new QTimer(m_f->window());
     connect(closeAbout, &QTimer::timeout, closeAbout, [] {
-        if (auto* about = qobject_cast<TForm2*>(QApplication::activeModalWidget()))
+        auto* about = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+        if (about && QThread::currentThread()->loopLevel() > 0)
             QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(175, 100));
     });
     closeAbout->start(10);
