@@ -65,6 +65,8 @@ private:
 inline void plainReaddir(const QByteArray& path)
 {
     DIR* dir = ::opendir(path.constData());
+    if (!dir)
+        qFatal("cannot list %s", path.constData());
     qsizetype count = 0;
     while (::readdir(dir))
         ++count;
@@ -84,4 +86,16 @@ inline QByteArray bareRead(const QByteArray& path)
         qFatal("short read of %s", path.constData());
     ::close(fd);
     return bytes;
+}
+
+// The floor of a save: the bare system calls of an atomic replacement.
+inline void bareAtomicWrite(const QByteArray& target, const QByteArray& bytes)
+{
+    QByteArray temporary = target.left(target.lastIndexOf('/') + 1) + ".bench-XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        qFatal("bare write failed");
+    ::close(fd);
+    if (::rename(temporary.constData(), target.constData()) != 0)
+        qFatal("bare rename failed");
 }

@@ -71,17 +71,6 @@ void bareCreate(const QByteArray& path)
     ::close(fd);
 }
 
-void bareAtomicWrite(const QByteArray& target, const QByteArray& bytes)
-{
-    QByteArray temporary = target.left(target.lastIndexOf('/') + 1) + ".bench-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        qFatal("bare write failed");
-    ::close(fd);
-    if (::rename(temporary.constData(), target.constData()) != 0)
-        qFatal("bare rename failed");
-}
-
 void pollTick(TForm1& window)
 {
     QMetaObject::invokeMethod(window.findChild<QTimer*>(u"Timer1"_qs), "timeout", Qt::DirectConnection);

@@ -1,3 +1,4 @@
+#include "BenchFolder.h"
 #include "BenchRegistry.h"
 #include "SyscallCounter.h"
 
@@ -86,18 +87,6 @@ void bareRead(const char* path)
     ::close(fd);
 }
 
-// The floor of Save body: the bare system calls of an atomic replacement.
-void bareAtomicWrite(const QByteArray& target, const QByteArray& bytes)
-{
-    QByteArray temporary = target.left(target.lastIndexOf('/') + 1) + ".bench-XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
-        qFatal("bare write failed");
-    ::close(fd);
-    if (::rename(temporary.constData(), target.constData()) != 0)
-        qFatal("bare rename failed");
-}
-
 // "n syscalls (floor m)", counted in a traced child.
 QString syscallNote(const std::function<void()>& call, const std::function<void()>& floor = {})
 {
@@ -147,19 +136,6 @@ void openAndSaveRows(QList<BenchRow>& rows)
                       writeSeconds, 1.5, syscallNote(save, write) });
     }
     folder.leave();
-}
-
-void plainReaddir(const QByteArray& path)
-{
-    DIR* dir = ::opendir(path.constData());
-    if (!dir)
-        qFatal("cannot list %s", path.constData());
-    qsizetype names = 0;
-    while (::readdir(dir))
-        ++names;
-    ::closedir(dir);
-    if (names == 0)
-        qFatal("empty listing");
 }
 
 void bodyPresentRows(QList<BenchRow>& rows, const Folder& big, qint64 filledAtMs, const QElapsedTimer& clock)

@@ -314,14 +314,7 @@ bool TestWindowFaults::runItselfOrAsNobody()
 
 void TestWindowFaults::entryNamedLikeAClip_data()
 {
-    QTest::addColumn<Entry>("entry");
-    QTest::addColumn<bool>("asTitle");
-    for (const Entry entry :
-         { Entry::SymlinkLoop, Entry::Fifo, Entry::Socket, Entry::Directory, Entry::DanglingLink }) {
-        for (const bool asTitle : { false, true }) {
-            QTest::addRow("%s as %s", FaultInjection::entryName(entry), asTitle ? "title" : "body") << entry << asTitle;
-        }
-    }
+    FaultInjection::addEntryRows();
 }
 
 void TestWindowFaults::entryNamedLikeAClip()

@@ -89,14 +89,7 @@ void TestClipStoreFaults::cleanup()
 
 void TestClipStoreFaults::entryNamedLikeAClip_data()
 {
-    QTest::addColumn<Entry>("entry");
-    QTest::addColumn<bool>("asTitle");
-    for (const Entry entry :
-         { Entry::SymlinkLoop, Entry::Fifo, Entry::Socket, Entry::Directory, Entry::DanglingLink }) {
-        for (const bool asTitle : { false, true }) {
-            QTest::addRow("%s as %s", FaultInjection::entryName(entry), asTitle ? "title" : "body") << entry << asTitle;
-        }
-    }
+    FaultInjection::addEntryRows();
 }
 
 void TestClipStoreFaults::entryNamedLikeAClip()

@@ -4,6 +4,7 @@
 // entries that are no file, and the unprivileged user "nobody".
 
 #include <QByteArray>
+#include <QTest>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -121,6 +122,18 @@ inline const char* entryName(Entry entry)
         return "dangling link";
     }
     return "?";
+}
+
+// The rows of a test over every entry, standing for the body and for the title.
+inline void addEntryRows()
+{
+    QTest::addColumn<Entry>("entry");
+    QTest::addColumn<bool>("asTitle");
+    for (const Entry entry :
+         { Entry::SymlinkLoop, Entry::Fifo, Entry::Socket, Entry::Directory, Entry::DanglingLink }) {
+        for (const bool asTitle : { false, true })
+            QTest::addRow("%s as %s", entryName(entry), asTitle ? "title" : "body") << entry << asTitle;
+    }
 }
 
 // Makes the entry at the path, which must be free; a symbolic loop points at itself.
