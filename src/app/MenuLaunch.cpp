@@ -14,11 +14,6 @@
 
 namespace MenuLaunch {
 
-bool requested(const QStringList& arguments)
-{
-    return arguments.mid(1).contains(QLatin1String(kFromMenuOption));
-}
-
 QByteArray homeFolder()
 {
     const QByteArray home = qgetenv("HOME");

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QStringList>
 
 // The program works in the folder it is started in. A desktop menu starts programs in the home
 // folder, where clip files would mix with everything else, so the menu entry passes
@@ -10,8 +9,6 @@ namespace MenuLaunch {
 
 inline constexpr char kFromMenuOption[] = "--from-menu";
 inline constexpr char kClipsFolderName[] = "Clips";
-
-bool requested(const QStringList& arguments);
 
 // The home folder: $HOME, or the password database's entry when HOME is unset or empty.
 QByteArray homeFolder();

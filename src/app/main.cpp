@@ -1,6 +1,7 @@
 #include <QString>
 
 #include "ClipError.h"
+#include "CommandLine.h"
 #include "ErrorBox.h"
 #include "MenuLaunch.h"
 #include "PlatformChoice.h"
@@ -28,15 +29,17 @@ QString kindOf(const std::exception& error)
 
 } // namespace
 
-// Besides Qt's own options the command line holds only the menu entry's --from-menu.
 int main(int argc, char* argv[])
 {
+    const CommandLine::Parsed command = CommandLine::parse(argc, argv);
+    if (command.request != CommandLine::Request::Run)
+        return CommandLine::answer(command);
     // Past a file-size limit a save must fail with its error box, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
     PlatformChoice::preferX11UnderWayland(argc, argv);
     SnipwellApplication application(argc, argv);
     try {
-        if (MenuLaunch::requested(QCoreApplication::arguments()))
+        if (command.fromMenu)
             MenuLaunch::enterClipsFolder(MenuLaunch::homeFolder());
         return runSnipwell(application);
     } catch (const ClipError& error) {

@@ -424,7 +424,8 @@ void writeInPlace(const QByteArray& path, const QByteArray& shownPath, const QBy
         // A file system that cannot reserve room is written without; any other refusal leaves
         // the old text and its length.
         if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS) {
-            (void)::ftruncate(fd.get(), oldSize);
+            // Gives back what a partial reservation took; the error is reported either way.
+            [[maybe_unused]] const int restored = ::ftruncate(fd.get(), oldSize);
             throw ClipError::streamWrite();
         }
     }
@@ -452,11 +453,13 @@ bool replaceAtomically(const QByteArray& target, const struct stat& old, bool ro
             throw ClipError::streamWrite();
         throw ClipError::cannotCreate(shownPath);
     }
-    // Owner first: changing it clears set-id bits that the mode below restores.
+    // Owner first: changing it clears set-id bits that the mode below restores. Where the owner
+    // cannot be kept, the file is ours, as a file made by a text editor would be.
+    [[maybe_unused]] int owned = 0;
     if (root)
-        (void)::fchown(fd.get(), old.st_uid, old.st_gid);
+        owned = ::fchown(fd.get(), old.st_uid, old.st_gid);
     else if (old.st_gid != ::getegid())
-        (void)::fchown(fd.get(), uid_t(-1), old.st_gid);
+        owned = ::fchown(fd.get(), uid_t(-1), old.st_gid);
     (void)::fchmod(fd.get(), old.st_mode & 07777);
     if (!writeFully(fd.get(), bytes) || !fd.close()) {
         ::unlink(temporary.constData());

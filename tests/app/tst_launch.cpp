@@ -1,14 +1,17 @@
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "ClipError.h"
+#include "CommandLine.h"
 #include "MenuLaunch.h"
 #include "PlatformChoice.h"
 
 #include <sys/stat.h>
 
+using CommandLine::Request;
 using PlatformChoice::Session;
 
 class tst_Launch : public QObject
@@ -19,7 +22,10 @@ private slots:
     void init() { m_startFolder = QDir::currentPath(); }
     void cleanup() { QDir::setCurrent(m_startFolder); }
 
-    void fromMenuIsAnOptionNotTheProgramName();
+    void commandLine_data();
+    void commandLine();
+    void programAnswersWithoutADisplay_data();
+    void programAnswersWithoutADisplay();
     void clipsFolderIsMadeOnFirstStartAndEntered();
     void existingClipsFolderKeepsItsFiles();
     void clipsFolderBlockedByAFileIsAnError();
@@ -33,12 +39,78 @@ private:
     QString m_startFolder;
 };
 
-void tst_Launch::fromMenuIsAnOptionNotTheProgramName()
+void tst_Launch::commandLine_data()
 {
-    QVERIFY(MenuLaunch::requested({ u"snipwell"_qs, u"--from-menu"_qs }));
-    QVERIFY(!MenuLaunch::requested({ u"snipwell"_qs }));
-    QVERIFY(!MenuLaunch::requested({ u"--from-menu"_qs }));
-    QVERIFY(!MenuLaunch::requested({ u"snipwell"_qs, u"--from-menus"_qs }));
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<Request>("request");
+    QTest::addColumn<bool>("fromMenu");
+    QTest::addColumn<QString>("error");
+
+    const auto row = [](const char* name, QStringList arguments, Request request, bool fromMenu = false,
+                        const char* error = "") {
+        arguments.prepend(u"snipwell"_qs);
+        QTest::newRow(name) << arguments << request << fromMenu << QString::fromUtf8(error);
+    };
+    row("no option", {}, Request::Run);
+    row("from the menu", { u"--from-menu"_qs }, Request::Run, true);
+    QTest::newRow("the program's own name is no option")
+        << QStringList { u"--from-menu"_qs } << Request::Run << false << QString();
+    row("a typo", { u"--from-menus"_qs }, Request::Error, false, "unknown option '--from-menus'");
+    row("Qt's options and their values", { u"-platform"_qs, u"offscreen"_qs, u"--style"_qs, u"Fusion"_qs,
+                                            u"-stylesheet=a.qss"_qs, u"-reverse"_qs, u"--from-menu"_qs },
+        Request::Run, true);
+    row("Qt's option without its value", { u"-display"_qs }, Request::Error, false, "option '-display' needs a value");
+    row("help wins", { u"--from-menu"_qs, u"--help"_qs }, Request::Help);
+    row("short help", { u"-h"_qs }, Request::Help);
+    row("version", { u"--version"_qs }, Request::Version);
+    row("a word", { u"faq1"_qs }, Request::Error, false, "unexpected argument 'faq1'");
+    row("a lone dash", { u"-"_qs }, Request::Error, false, "unexpected argument '-'");
+}
+
+void tst_Launch::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(Request, request);
+    QFETCH(bool, fromMenu);
+    QFETCH(QString, error);
+
+    const CommandLine::Parsed parsed = CommandLine::parse(arguments);
+    QCOMPARE(parsed.request, request);
+    QCOMPARE(parsed.fromMenu, fromMenu);
+    QCOMPARE(parsed.error, error);
+}
+
+void tst_Launch::programAnswersWithoutADisplay_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+
+    QTest::newRow("help") << u"--help"_qs << 0 << CommandLine::usage() << QString();
+    QTest::newRow("version") << u"--version"_qs << 0 << u"Snipwell 1.0\n"_qs << QString();
+    QTest::newRow("unknown option") << u"--bogus"_qs << 2 << QString()
+                                    << u"snipwell: unknown option '--bogus'\n"_qs + CommandLine::usage();
+}
+
+void tst_Launch::programAnswersWithoutADisplay()
+{
+    QFETCH(QString, option);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QString::fromLatin1(name));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(SNIPWELL_BINARY), { option });
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), out);
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), err);
 }
 
 void tst_Launch::clipsFolderIsMadeOnFirstStartAndEntered()

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Soak: for SOAK_SECONDS (60 by default) another program (soak_mutator.py) creates, rewrites
-# (atomically and in place), renames and deletes clip files in the folder, busiest on the clip
-# the driver works on, while a person drives the program without a pause: opening clips by name
-# (often one whose body file is away just then) and typing into their title and body, refreshing
-# the list with "*" and walking it with the arrow keys, Create, and Delete answered Yes and No.
+# Soak: for SOAK_SECONDS (60 by default; `make test` runs 15) another program (soak_mutator.py)
+# creates, rewrites (atomically and in place), renames and deletes clip files in the folder,
+# busiest on the clip the driver works on, while a person drives the program without a pause:
+# opening clips by name (often one whose body file is away just then) and typing into their title
+# and body, refreshing the list with "*" and walking it with the arrow keys, Create, and Delete
+# answered Yes and No.
 # Checked all along and at the end:
 #  - the program stays up and answers: at every step the X server still has its window and the
 #    program itself answers the accessibility bus within 10 s (a hung event loop cannot);

@@ -54,6 +54,14 @@ e2e_check "the package holds exactly what make install installs under /usr" \
     test "$(files_under "$root")" = "$(files_under "$work/installed")"
 stripped() { file -b "$E2E_BINARY" | grep -q ', stripped'; }
 e2e_check "the packaged program carries no debug information" stripped
+# Debian's own check. Information tags may stay, but not the hardening ones.
+lint() {
+    local report
+    report=$(lintian --pedantic --display-info --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges')
+    [ -z "$report" ] || echo "$report"
+    ! grep -qE '^[EW]: |hardening-no-|binary-has-unneeded-section' <<<"$report"
+}
+e2e_check "lintian --pedantic: no error, no warning, no hardening tag" lint
 
 clips=$work/clips
 mkdir -p "$clips"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# What `make install` puts where: the program, the menu entry, the software-centre record and
-# the icon at every theme size, accepted by the desktop's own validators, all under the prefix.
+# What `make install` puts where: the program, its manual page, the menu entry, the
+# software-centre record, the icon at every theme size and the package's documentation, accepted
+# by the desktop's own validators, all under the prefix.
 set -u
 build=${SNIPWELL_BUILD:?build folder}
 cmake=${CMAKE_COMMAND:-cmake}
@@ -32,6 +33,9 @@ files_under() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
 expected=$(
     {
         echo bin/snipwell
+        echo share/man/man1/snipwell.1.gz
+        echo share/doc/snipwell/copyright
+        echo share/doc/snipwell/changelog.gz
         echo share/applications/$app_id.desktop
         echo share/metainfo/$app_id.metainfo.xml
         for n in "${sizes[@]}"; do echo share/icons/hicolor/${n}x${n}/apps/$app_id.png; done
@@ -77,6 +81,17 @@ check "the menu starts the installed program in the clip folder of the home fold
     test -x "$usr/bin/${exec_line%% *}" -a "${exec_line#* }" = --from-menu
 check "the menu's icon name is the installed icon's (Icon=$(entry Icon))" \
     test -f "$usr/share/icons/hicolor/48x48/apps/$(entry Icon).png"
+
+# The manual page, its roff dashes read as dashes, names every option that --help names.
+same_options() {
+    local page option missing=0
+    page=$(gzip -dc "$usr/share/man/man1/snipwell.1.gz" | sed 's/\\-/-/g')
+    for option in $("$usr/bin/snipwell" --help | grep -oE '(^|[ ,[])--?[a-z][a-z-]*' | tr -d ' ,[' | sort -u); do
+        grep -qF -- "$option" <<<"$page" || { echo "  not in the manual page: $option"; missing=1; }
+    done
+    return $missing
+}
+check "the manual page names every option of snipwell --help" same_options
 
 # make install's own PREFIX, with and without DESTDIR.
 install_into "$work/opt" /opt/snipwell
