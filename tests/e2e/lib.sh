@@ -245,11 +245,18 @@ e2e_position() {
 
 # The height of the window with its frame: client height plus the frame's top and bottom.
 e2e_outer_height() {
-    local height extents
+    local height
     height=$(xwininfo -id "$1" | awk '/^  Height:/ {print $2}')
+    echo $((height + $(e2e_frame_height "$1")))
+}
+
+# The rows the window manager's frame adds above and below the client area; they depend on the
+# theme's title font, so on the fonts the machine has.
+e2e_frame_height() {
+    local extents
     extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
     IFS=, read -r _ _ top bottom <<<"${extents:-0,0,0,0}"
-    echo $((height + top + bottom))
+    echo $((top + bottom))
 }
 
 e2e_has_state() {
