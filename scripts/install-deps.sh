@@ -10,9 +10,9 @@ packages[build]="cmake g++ make pkg-config qt6-base-dev libxcb-xkb-dev libjpeg62
 why[run]="to open its window: Qt's platform plugins and the fonts its layout is measured in"
 packages[run]="qt6-qpa-plugins fonts-wine fonts-croscore"
 # libmagickcore-6.q16-6-extra is ImageMagick's SVG reader, only a recommendation of imagemagick.
-why[test]="to drive it as a person would and check the package: X server, window manager, X tools, accessibility bus, validators, lintian"
+why[test]="to drive it as a person would and check files and package: X server, window manager, X tools, accessibility bus, a FAT file system, ACLs, validators, lintian"
 packages[test]="xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick libmagickcore-6.q16-6-extra
-    dbus-daemon at-spi2-core python3 python3-dbus desktop-file-utils appstream file lintian"
+    dbus-daemon at-spi2-core python3 python3-dbus fusefat dosfstools acl desktop-file-utils appstream file lintian"
 why[deep]="for the fuzz targets: clang and its sanitizer runtime"
 packages[deep]="clang libclang-rt-14-dev"
 

@@ -138,7 +138,7 @@ void ClipTextEdit::setClipText(const QString& text)
 {
     if (text.size() > kEditorCapacity) {
         m_holdsFileText = false;
-        throw ClipError(QStringLiteral("Text exceeds memo capacity"));
+        throw ClipError::exceedsCapacity();
     }
     if (!holdsLongLine(text)) {
         setPlainText(text);

@@ -2,11 +2,13 @@
 
 #include <QPlainTextEdit>
 
+#include "ClipStore.h"
+
 #include <functional>
 
 // The longest text, in characters of the clip text (CR LF counts two), that an editor takes from
-// a clip file; a longer one would keep the editors from responding.
-inline constexpr qsizetype kEditorCapacity = 4 * 1024 * 1024;
+// a clip file.
+inline constexpr qsizetype kEditorCapacity = kClipTextCapacity;
 
 // A line longer than this is held in pieces of at most this many characters. The editor lays
 // out a whole paragraph again at every key (about a microsecond a character) and wraps a run

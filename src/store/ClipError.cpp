@@ -22,3 +22,8 @@ ClipError ClipError::streamWrite()
 {
     return ClipError(QStringLiteral("Stream write error"));
 }
+
+ClipError ClipError::exceedsCapacity()
+{
+    return ClipError(QStringLiteral("Text exceeds memo capacity"));
+}

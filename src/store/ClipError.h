@@ -14,10 +14,12 @@ public:
     const QString& message() const { return m_message; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
-    // "Cannot open file %s", "Cannot create file %s", "Stream write error"
+    // "Cannot open file %s", "Cannot create file %s", "Stream write error",
+    // "Text exceeds memo capacity"
     static ClipError cannotOpen(const QByteArray& path);
     static ClipError cannotCreate(const QByteArray& path);
     static ClipError streamWrite();
+    static ClipError exceedsCapacity();
 
 private:
     QString m_message;

@@ -5,7 +5,8 @@
 
 #include <functional>
 
-// The store's only contact with the file system: POSIX calls on byte paths.
+// The store's contact with the file system: POSIX calls on byte paths. Names are found through
+// NameIndex; files are written through SafeWrite, which says what each way of writing keeps.
 namespace ClipFiles {
 
 // The process's current directory, as the kernel reports it. Once removed, it has no path: then
@@ -31,18 +32,24 @@ bool exists(const QByteArray& path);
 // never reach a file other than the one named.
 QByteArray resolve(const QByteArray& path);
 
-// Reads the whole file in one read. Throws "Cannot open file %s" (with the path) when the file
-// cannot be opened, is not a regular file, or the read comes up short.
-QByteArray readAll(const QByteArray& path);
+// The path spelt as the file's name is on disk, for a file found at the path: as resolve does,
+// and also in a folder that ignores letter case, where the path as built reaches the file too.
+// Reads the folder only in such a folder, or when the name as built is missing.
+QByteArray nameOnDisk(const QByteArray& path);
 
-// Replaces the file's bytes atomically (temporary file in the same folder, then rename), keeping
-// its permissions and, for a link, the link; writes in place when the folder is not writable but
-// the file is. A missing file is created, unless its name holds "*" or "?". Throws "Cannot
-// create file %s" when the file cannot be written (no write permission bit at all counts as
-// read-only, also for root; a directory, FIFO or socket; no permission) and "Stream write error"
-// when the disk or the file-size limit has no room for the text; the old bytes then stay, also
-// when written in place. Never blocks on what stands at the path.
-void writeAll(const QByteArray& path, const QByteArray& bytes);
+// Reads the whole file in one read. Throws "Cannot open file %s" (with the path) when the file
+// cannot be opened, is not a regular file, or the read comes up short, and "Text exceeds memo
+// capacity" for a file of more than maxBytes (when not negative) before reading any of it.
+QByteArray readAll(const QByteArray& path, qsizetype maxBytes = -1);
+
+// Replaces the file's bytes (SafeWrite::replace), for a link the bytes of the file it points to.
+// A missing file is created, unless its name holds "*" or "?". Throws "Cannot create file %s"
+// when the file cannot be written (no write permission bit at all counts as read-only, also for
+// root; a directory, FIFO or socket; no permission) and "Stream write error" when the disk or the
+// file-size limit has no room for the text; the old bytes then stay. Never blocks on what
+// stands at the path.
+// Messages name shownPath when given.
+void writeAll(const QByteArray& path, const QByteArray& bytes, const QByteArray& shownPath = {});
 
 // Creates an empty file if nothing exists at the path yet; the result is not reported.
 void createEmpty(const QByteArray& path);

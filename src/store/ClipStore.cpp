@@ -2,7 +2,6 @@
 
 #include "ClipError.h"
 #include "ClipFiles.h"
-#include "LineBreaks.h"
 #include "PathNames.h"
 
 #include <cstring>
@@ -11,33 +10,39 @@ OpenOutcome ClipStore::openClip(const QByteArray& clipName, const std::function<
 {
     const QByteArray directory = ClipFiles::currentDirectory();
     movePaths(PathNames::join(directory, clipName + ".hed"), PathNames::join(directory, clipName + ".txt"));
-    if (!ClipFiles::exists(m_bodyPath))
+    if (!ClipFiles::exists(m_body.path))
         return OpenOutcome::NotFound;
-    if (!ClipFiles::exists(m_titlePath)) {
+    if (!ClipFiles::exists(m_title.path)) {
         if (beforeCreatingTitle)
             beforeCreatingTitle();
         // Never over a title file that another program made in the meantime: that one is read.
-        ClipFiles::createEmpty(m_titlePath);
-        if (!ClipFiles::exists(m_titlePath))
-            throw ClipError::cannotCreate(m_titlePath);
+        ClipFiles::createEmpty(m_title.path);
+        if (!ClipFiles::exists(m_title.path))
+            throw ClipError::cannotCreate(m_title.path);
     }
     return OpenOutcome::Found;
 }
 
 QString ClipStore::takeTitleText()
 {
-    DecodedText decoded = TextBytes::decode(LineBreaks::normalise(ClipFiles::readAll(m_titlePath)));
-    m_titleTaken = true;
-    m_titleEncoding = decoded.encoding;
-    return decoded.text;
+    return take(m_title);
 }
 
 QString ClipStore::takeBodyText()
 {
-    DecodedText decoded = TextBytes::decode(LineBreaks::normalise(ClipFiles::readAll(m_bodyPath)));
-    m_bodyTaken = true;
-    m_bodyEncoding = decoded.encoding;
-    return decoded.text;
+    return take(m_body);
+}
+
+QString ClipStore::take(ClipFile& file)
+{
+    // Each editor character comes from at least a third of a byte (UTF-8), plus a mark.
+    constexpr qsizetype kMaxFileBytes = 3 * kClipTextCapacity + 3;
+    file.onDisk = ClipFiles::nameOnDisk(file.path);
+    DecodedText decoded = TextBytes::decodeClipText(ClipFiles::readAll(file.onDisk, kMaxFileBytes));
+    file.taken = true;
+    file.cut = decoded.cut;
+    file.encoding = decoded.encoding;
+    return std::move(decoded.text);
 }
 
 namespace {
@@ -75,25 +80,28 @@ void ClipStore::deleteClip(const QByteArray& bodyFilePath)
 
 void ClipStore::saveTitle(const QString& text)
 {
-    if (!m_titleTaken || !ClipFiles::exists(m_titlePath))
-        return;
-    EncodedText encoded = TextBytes::encode(text, m_titleEncoding);
-    ClipFiles::writeAll(m_titlePath, encoded.bytes);
-    m_titleEncoding = encoded.encoding;
+    save(m_title, text);
 }
 
 void ClipStore::saveBody(const QString& text)
 {
-    if (!m_bodyTaken || !ClipFiles::exists(m_bodyPath))
+    save(m_body, text);
+}
+
+void ClipStore::save(ClipFile& file, const QString& text)
+{
+    if (!file.taken || !ClipFiles::exists(file.current()))
         return;
-    EncodedText encoded = TextBytes::encode(text, m_bodyEncoding);
-    ClipFiles::writeAll(m_bodyPath, encoded.bytes);
-    m_bodyEncoding = encoded.encoding;
+    if (file.cut)
+        throw ClipError::cannotCreate(file.path);
+    const EncodedText encoded = TextBytes::encode(text, file.encoding);
+    ClipFiles::writeAll(file.current(), encoded.bytes, file.path);
+    file.encoding = encoded.encoding;
 }
 
 bool ClipStore::bodyPresent() const
 {
-    return !m_bodyPath.isEmpty() && ClipFiles::exists(m_bodyPath);
+    return !m_body.path.isEmpty() && ClipFiles::exists(m_body.current());
 }
 
 void ClipStore::clearCurrentPaths()
@@ -103,8 +111,8 @@ void ClipStore::clearCurrentPaths()
 
 void ClipStore::movePaths(const QByteArray& titlePath, const QByteArray& bodyPath)
 {
-    m_titlePath = titlePath;
-    m_bodyPath = bodyPath;
-    m_titleTaken = false;
-    m_bodyTaken = false;
+    m_title = ClipFile();
+    m_title.path = titlePath;
+    m_body = ClipFile();
+    m_body.path = bodyPath;
 }

@@ -118,15 +118,22 @@ QByteArray normalise(const QByteArray& raw)
     return out;
 }
 
-QString toClipText(const QString& editorText)
+QString normalise(const QString& text)
 {
+    const qsizetype zero = text.indexOf(QChar(u'\0'));
+    return toClipText(zero < 0 ? text : text.left(zero), false);
+}
+
+QString toClipText(const QString& text, bool paragraphSeparators)
+{
+    const QChar separator = paragraphSeparators ? QChar::ParagraphSeparator : QChar(u'\n');
     QString out;
-    out.reserve(editorText.size() + editorText.size() / 16 + 1);
-    const QChar* p = editorText.constData();
-    const QChar* end = p + editorText.size();
+    out.reserve(text.size() + text.size() / 16 + 1);
+    const QChar* p = text.constData();
+    const QChar* end = p + text.size();
     while (p < end) {
         const QChar* run = p;
-        while (p < end && *p != u'\r' && *p != u'\n' && *p != QChar::ParagraphSeparator)
+        while (p < end && *p != u'\r' && *p != u'\n' && *p != separator)
             ++p;
         out.append(run, p - run);
         if (p == end)

@@ -19,6 +19,19 @@ QByteArray fileNamePart(const QByteArray& path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+QByteArray directoryPart(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+QByteArray withFileName(const QByteArray& path, const QByteArray& name)
+{
+    return path.left(path.lastIndexOf('/') + 1) + name;
+}
+
 QByteArray clipNameOfPath(const QByteArray& path)
 {
     const QByteArray name = fileNamePart(path);

@@ -12,6 +12,12 @@ QByteArray changeExtension(const QByteArray& path, const QByteArray& extension);
 // Everything after the last "/"; the whole path when it holds none.
 QByteArray fileNamePart(const QByteArray& path);
 
+// The folder part as system calls take it: "." for a bare name, "/" for a name at the root.
+QByteArray directoryPart(const QByteArray& path);
+
+// The path with its file-name part replaced by name.
+QByteArray withFileName(const QByteArray& path, const QByteArray& name);
+
 // The file-name part without its last extension: "/clips/a.b.txt" gives "a.b", "/clips/.txt" "".
 QByteArray clipNameOfPath(const QByteArray& path);
 

@@ -1,8 +1,11 @@
 #include "TextBytes.h"
 
+#include "LineBreaks.h"
+
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace {
@@ -44,6 +47,35 @@ bool encodeWindows1252(const QString& text, QByteArray& bytes)
     return true;
 }
 
+constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+constexpr char kUtf16LittleEndianMark[] = "\xFF\xFE";
+constexpr char kUtf16BigEndianMark[] = "\xFE\xFF";
+
+// The code units after the mark, as they are: a lone surrogate comes back unchanged.
+QString decodeUtf16(const QByteArray& raw, bool bigEndian)
+{
+    const qsizetype units = (raw.size() - 2) / 2;
+    QString text(units, Qt::Uninitialized);
+    const auto* in = reinterpret_cast<const unsigned char*>(raw.constData()) + 2;
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (qsizetype i = 0; i < units; ++i, in += 2)
+        out[i] = bigEndian ? char16_t(in[0] << 8 | in[1]) : char16_t(in[1] << 8 | in[0]);
+    return text;
+}
+
+QByteArray encodeUtf16(const QString& text, bool bigEndian)
+{
+    QByteArray bytes(bigEndian ? kUtf16BigEndianMark : kUtf16LittleEndianMark, 2);
+    bytes.resize(2 + text.size() * 2);
+    auto* out = reinterpret_cast<unsigned char*>(bytes.data()) + 2;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        *out++ = static_cast<unsigned char>(bigEndian ? c >> 8 : c & 0xFF);
+        *out++ = static_cast<unsigned char>(bigEndian ? c & 0xFF : c >> 8);
+    }
+    return bytes;
+}
+
 // Never part of UTF-8 text, so it keeps the folded forms of the two encodings apart.
 constexpr char kWindows1252Mark = '\xFF';
 
@@ -69,12 +101,44 @@ DecodedText decode(const QByteArray& bytes)
     return { decodeWindows1252(bytes), TextEncoding::Windows1252 };
 }
 
+DecodedText decodeClipText(const QByteArray& raw)
+{
+    const bool bigEndian = raw.startsWith(kUtf16BigEndianMark);
+    if (bigEndian || raw.startsWith(kUtf16LittleEndianMark)) {
+        const QString units = decodeUtf16(raw, bigEndian);
+        const bool cut = raw.size() % 2 != 0 || units.contains(QChar(u'\0'));
+        return { LineBreaks::normalise(units),
+                 bigEndian ? TextEncoding::Utf16BigEndian : TextEncoding::Utf16LittleEndian, cut };
+    }
+    const bool cut = std::memchr(raw.constData(), 0, size_t(raw.size())) != nullptr;
+    const QByteArray normal = LineBreaks::normalise(raw);
+    if (normal.startsWith(kUtf8Mark)) {
+        DecodedText afterMark = decode(normal.mid(3));
+        if (afterMark.encoding == TextEncoding::Utf8)
+            return { std::move(afterMark.text), TextEncoding::Utf8WithMark, cut };
+        return { decodeWindows1252(normal), TextEncoding::Windows1252, cut };
+    }
+    DecodedText decoded = decode(normal);
+    decoded.cut = cut;
+    return decoded;
+}
+
 EncodedText encode(const QString& text, TextEncoding preferred)
 {
-    if (preferred == TextEncoding::Windows1252) {
+    switch (preferred) {
+    case TextEncoding::Utf16LittleEndian:
+    case TextEncoding::Utf16BigEndian:
+        return { encodeUtf16(text, preferred == TextEncoding::Utf16BigEndian), preferred };
+    case TextEncoding::Utf8WithMark:
+        return { kUtf8Mark + text.toUtf8(), preferred };
+    case TextEncoding::Windows1252: {
         QByteArray bytes;
         if (encodeWindows1252(text, bytes))
             return { std::move(bytes), TextEncoding::Windows1252 };
+        break;
+    }
+    case TextEncoding::Utf8:
+        break;
     }
     return { text.toUtf8(), TextEncoding::Utf8 };
 }

@@ -3,16 +3,21 @@
 #include <QByteArray>
 #include <QString>
 
-// Files hold bytes, editors hold Unicode. A file whose bytes are valid UTF-8 is read as UTF-8,
-// any other as Windows-1252 (the five bytes that code page leaves undefined map to U+0081,
-// U+008D, U+008F, U+0090, U+009D and back), so that a text opened and saved unchanged keeps
-// every byte.
-enum class TextEncoding { Utf8, Windows1252 };
+// Files hold bytes, editors hold Unicode. A clip file that starts with a byte-order mark of
+// UTF-16 (FF FE little-endian, FE FF big-endian, as Windows Notepad writes "Unicode") is UTF-16;
+// one whose bytes are valid UTF-8, after a UTF-8 mark or without one, is UTF-8; any other is
+// Windows-1252 (the five bytes that code page leaves undefined map to U+0081, U+008D, U+008F,
+// U+0090, U+009D and back). A text is saved in the encoding it was read in, with the same mark,
+// so that a text opened and saved unchanged keeps every byte; the mark is never part of the text.
+enum class TextEncoding { Utf8, Utf8WithMark, Windows1252, Utf16LittleEndian, Utf16BigEndian };
 
 struct DecodedText
 {
     QString text;
     TextEncoding encoding = TextEncoding::Utf8;
+    // The text ends at a zero character of the file, or the file has a byte that UTF-16 leaves
+    // over: the text is not all of the file, and saving it would lose the rest.
+    bool cut = false;
 };
 
 struct EncodedText
@@ -23,10 +28,15 @@ struct EncodedText
 
 namespace TextBytes {
 
+// The bytes of a name or of a text without marks: UTF-8 when valid, else Windows-1252.
 DecodedText decode(const QByteArray& bytes);
 
-// Encodes in the preferred encoding; when a character cannot be written in it, the whole
-// text is encoded as UTF-8 instead.
+// A clip file's bytes as clip text: the mark taken off, decoded, line breaks made CR LF and
+// the text cut at its first zero character.
+DecodedText decodeClipText(const QByteArray& raw);
+
+// Encodes in the preferred encoding, with its mark; when a character cannot be written in it,
+// the whole text is encoded as UTF-8 instead.
 EncodedText encode(const QString& text, TextEncoding preferred);
 
 // File names and paths: bytes kept as they are on disk; decoded only to be shown, each part

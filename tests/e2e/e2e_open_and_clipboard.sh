@@ -2,7 +2,7 @@
 # Opening clips by name as a person does, and what another program then pastes: names typed in
 # any letter case against files stored in any letter case, the title and name shown, the exact
 # bytes on the clipboard for every kind of line break and for a Windows-1252 file, the 8-letter
-# limit, and the names that open nothing.
+# limit, the names that open nothing, and a file saved as "Unicode" by Windows Notepad.
 source "$(dirname "$0")/lib.sh"
 
 clips=$(mktemp -d)
@@ -13,6 +13,9 @@ printf 'upper' >"$clips/CASE.txt"
 printf 'one\ntwo\rthree\r\nfour\n\rfive' >"$clips/breaks.txt"
 printf 'Caf\xe9 cr\xe8me' >"$clips/cafe.txt"
 printf 'Menu' >"$clips/cafe.hed"
+# Notepad's "Unicode": a byte-order mark, then UTF-16 little-endian.
+notepad='\xff\xfeC\0a\0f\0\xe9\0\r\0\n\0=\0\xac\x20'
+printf "$notepad" >"$clips/notepad.txt"
 printf 'eight' >"$clips/abcdefgh.txt"
 printf 'nine' >"$clips/abcdefghi.txt"
 : >"$clips/empty.txt"
@@ -66,6 +69,10 @@ open_clip cafe
 e2e_check_eventually "a Windows-1252 body is pasted as the same characters" 5 e2e_clipboard_is 'Caf\xc3\xa9 cr\xc3\xa8me'
 e2e_step opened-cafe
 e2e_check "the Windows-1252 file keeps its bytes" e2e_file_is "$clips/cafe.txt" 'Caf\xe9 cr\xe8me'
+open_clip notepad
+e2e_check_eventually "a UTF-16 body is pasted whole, without its mark" 5 e2e_clipboard_is 'Caf\xc3\xa9\r\n=\xe2\x82\xac'
+e2e_step opened-notepad
+e2e_check "the UTF-16 file keeps its bytes" e2e_file_is "$clips/notepad.txt" "$notepad"
 
 # The box takes 8 letters: the ninth is refused, so abcdefghi opens abcdefgh.
 e2e_type abcdefghi

@@ -128,6 +128,12 @@ public:
         return ::lstat(name.constData(), &st) == 0 ? st.st_mode : 0;
     }
 
+    static ino_t inode(const QByteArray& name)
+    {
+        struct stat st;
+        return ::lstat(name.constData(), &st) == 0 ? st.st_ino : 0;
+    }
+
 private:
     QTemporaryDir m_dir;
     QByteArray m_path;

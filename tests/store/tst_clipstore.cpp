@@ -21,6 +21,8 @@ private slots:
     void openWithoutBodyChangesNothing();
     void openWithDirectoryAsTitle();
     void textsSurviveReadAndSave();
+    void encodingsAndMarksRoundTrip_data();
+    void encodingsAndMarksRoundTrip();
     void typedCharacterOutsideCodePageSavesUtf8();
     void saveWritesOnlyWhereItMay();
     void previousClipTextIsNeverSaved();
@@ -95,10 +97,9 @@ void TestClipStore::openWithDirectoryAsTitle()
 
 void TestClipStore::textsSurviveReadAndSave()
 {
-    // Windows-1252 with the undefined bytes and a no-break space, lone LFs, a zero byte.
-    const char raw[] = "\x93"
-                       "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\nb\n\0tail";
-    const QByteArray windows1252(raw, sizeof raw - 1);
+    // Windows-1252 with the undefined bytes and a no-break space, lone LFs.
+    const QByteArray windows1252("\x93"
+                                 "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\nb\n");
     const QString text = u"\u201ccafé\u00a0\u0081\u008d\u008f\u0090\u009d€\u201d\r\nb\r\n"_qs;
     const QByteArray saved("\x93"
                            "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\r\nb\r\n");
@@ -109,14 +110,63 @@ void TestClipStore::textsSurviveReadAndSave()
                       "BOM");
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"\ufeffBOM"_qs);
+    QCOMPARE(store.takeTitleText(), u"BOM"_qs);
     QCOMPARE(store.takeBodyText(), text);
-    store.saveTitle(u"\ufeffBOM"_qs);
+    store.saveTitle(u"BOM"_qs);
     store.saveBody(text);
     QCOMPARE(ClipFolder::read("c.hed"),
              QByteArray("\xef\xbb\xbf"
                         "BOM"));
     QCOMPARE(ClipFolder::read("c.txt"), saved);
+}
+
+void TestClipStore::encodingsAndMarksRoundTrip_data()
+{
+    QTest::addColumn<QByteArray>("raw");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed");
+    // The file after saving text + typed; null when the save must be refused.
+    QTest::addColumn<QByteArray>("saved");
+    const auto bytes = [](const char* data, qsizetype size) { return QByteArray(data, size); };
+
+    const QByteArray littleEndian = bytes("\xff\xfeH\0i\0\r\0\n\0", 10);
+    QTest::newRow("UTF-16 LE, unchanged") << littleEndian << u"Hi\r\n"_qs << QString() << littleEndian;
+    QTest::newRow("UTF-16 LE, lone LF, typed é")
+        << bytes("\xff\xfeH\0\n\0", 6) << u"H\r\n"_qs << u"é"_qs << bytes("\xff\xfeH\0\r\0\n\0\xe9\0", 10);
+    const QByteArray bigEndian = bytes("\xfe\xff\0H\0i\xd8\x3d\xde\x00", 10);
+    QTest::newRow("UTF-16 BE with a surrogate pair, unchanged") << bigEndian << u"Hi\U0001F600"_qs << QString() << bigEndian;
+    QTest::newRow("UTF-16, empty") << bytes("\xff\xfe", 2) << QString() << u"a"_qs << bytes("\xff\xfe" "a\0", 4);
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9") << u"café"_qs << u"!"_qs
+                                     << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9!");
+    QTest::newRow("a UTF-8 mark before Windows-1252") << QByteArray("\xef\xbb\xbf\xe9") << u"ï»¿é"_qs << QString()
+                                                      << QByteArray("\xef\xbb\xbf\xe9");
+    // Cut texts: the rest of the file would be lost by a save.
+    QTest::newRow("zero byte") << bytes("ab\0cd", 5) << u"ab"_qs << QString() << QByteArray();
+    QTest::newRow("UTF-16, zero character") << bytes("\xff\xfe" "a\0\0\0b\0", 8) << u"a"_qs << QString()
+                                            << QByteArray();
+    QTest::newRow("UTF-16, odd byte left over") << bytes("\xff\xfe" "a\0b", 5) << u"a"_qs << QString() << QByteArray();
+}
+
+void TestClipStore::encodingsAndMarksRoundTrip()
+{
+    QFETCH(QByteArray, raw);
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
+
+    ClipFolder folder;
+    ClipFolder::write("n.txt", raw);
+    ClipStore store;
+    QCOMPARE(store.openClip("n"), OpenOutcome::Found);
+    QCOMPARE(store.takeBodyText(), text);
+    const QString error = errorMessageOf([&] { store.saveBody(text + typed); });
+    if (saved.isNull()) {
+        QCOMPARE(error, u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("n.txt")));
+        QCOMPARE(ClipFolder::read("n.txt"), raw);
+    } else {
+        QCOMPARE(error, QString());
+        QCOMPARE(ClipFolder::read("n.txt"), saved);
+    }
 }
 
 void TestClipStore::typedCharacterOutsideCodePageSavesUtf8()

@@ -5,6 +5,8 @@
 #include "ClipFolder.h"
 #include "FaultInjection.h"
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -34,12 +36,6 @@ QByteArray reportOf(const std::function<void()>& action)
     return message.isEmpty() ? QByteArray("done") : message.toUtf8();
 }
 
-ino_t inodeOf(const QByteArray& path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0 ? st.st_ino : 0;
-}
-
 // A small disk or a file-size limit, for a save that does not fit.
 enum class Room { SmallDisk, FullDisk, NoFreeInode, FileSizeLimit };
 
@@ -67,6 +63,9 @@ private slots:
     void permissions_data();
     void permissions();
     void folderRemovedWhileInUse();
+    void fileTooLargeIsRefusedBySize_data();
+    void fileTooLargeIsRefusedBySize();
+    void nameKeptOnAFileSystemIgnoringCase();
     void titleMadeByAnotherProgramWhileOpening();
 };
 
@@ -260,7 +259,7 @@ void TestClipStoreFaults::saveThatDoesNotFit()
     ClipFolder::write("disk/new.txt", QByteArray());
     if (room == Room::FullDisk)
         QVERIFY(FaultInjection::fillDisk(disk + "/z-filler"));
-    const ino_t inode = inodeOf("disk/faq.txt");
+    const ino_t inode = ClipFolder::inode("disk/faq.txt");
     if (inPlace) {
         uid_t uid;
         gid_t gid;
@@ -298,7 +297,7 @@ void TestClipStoreFaults::saveThatDoesNotFit()
     QCOMPARE(got, QByteArray(report).replace("%", disk));
     // The old text whole, in the same file, and nothing left beside it.
     QCOMPARE(ClipFolder::read("disk/faq.txt"), old);
-    QCOMPARE(inodeOf("disk/faq.txt"), inode);
+    QCOMPARE(ClipFolder::inode("disk/faq.txt"), inode);
     QCOMPARE(folder.listing("disk"), listing);
 }
 
@@ -358,8 +357,8 @@ void TestClipStoreFaults::permissions()
         if (word.startsWith("w:"))
             QCOMPARE(::chmod(name.constData(), 0200), 0);
     }
-    const ino_t titleInode = inodeOf("faq.hed");
-    const ino_t bodyInode = inodeOf("faq.txt");
+    const ino_t titleInode = ClipFolder::inode("faq.hed");
+    const ino_t bodyInode = ClipFolder::inode("faq.txt");
     QCOMPARE(::chmod(folder.path().constData(), folderMode), 0);
 
     const QByteArray got = runInChild(
@@ -386,8 +385,8 @@ void TestClipStoreFaults::permissions()
     QCOMPARE(ClipFolder::read("faq.hed"), title);
     QCOMPARE(ClipFolder::read("faq.txt"), body);
     if (sameFiles) {
-        QCOMPARE(inodeOf("faq.hed"), titleInode);
-        QCOMPARE(inodeOf("faq.txt"), bodyInode);
+        QCOMPARE(ClipFolder::inode("faq.hed"), titleInode);
+        QCOMPARE(ClipFolder::inode("faq.txt"), bodyInode);
     }
     QCOMPARE(folder.listing(),
              got.endsWith("created") ? QByteArray("faq.hed faq.txt other.txt") : QByteArray("faq.hed faq.txt"));
@@ -434,6 +433,67 @@ void TestClipStoreFaults::folderRemovedWhileInUse()
     QVERIFY(ClipFiles::setCurrentDirectory(clips));
     QCOMPARE(store.createClip("b"), CreateOutcome::Created);
     QCOMPARE(folder.listing("clips"), QByteArray("a.hed a.txt b.txt"));
+}
+
+void TestClipStoreFaults::fileTooLargeIsRefusedBySize_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QByteArray>("report");
+    // Three bytes a character (UTF-8) and a mark is the most that can still fit.
+    const qint64 limit = 3 * qint64(kClipTextCapacity) + 3;
+    QTest::newRow("body at the limit") << QByteArray("big.txt") << limit << QByteArray("done");
+    QTest::newRow("body one byte over") << QByteArray("big.txt") << limit + 1 << QByteArray("Text exceeds memo capacity");
+    QTest::newRow("body of 5 GB") << QByteArray("big.txt") << (qint64(5) << 30) << QByteArray("Text exceeds memo capacity");
+    QTest::newRow("title of 5 GB") << QByteArray("big.hed") << (qint64(5) << 30) << QByteArray("Text exceeds memo capacity");
+}
+
+void TestClipStoreFaults::fileTooLargeIsRefusedBySize()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(qint64, size);
+    QFETCH(QByteArray, report);
+
+    ClipFolder folder;
+    ClipFolder::make("f:big.txt=x f:big.hed=x");
+    // Sparse: its size costs no disk, but reading it would.
+    QCOMPARE(::truncate(file.constData(), off_t(size)), 0);
+    ClipStore store;
+    QCOMPARE(store.openClip("big"), OpenOutcome::Found);
+    QCOMPARE(reportOf([&] { file.endsWith(".hed") ? store.takeTitleText() : store.takeBodyText(); }), report);
+    struct stat after;
+    QCOMPARE(::stat(file.constData(), &after), 0);
+    QCOMPARE(qint64(after.st_size), size);
+}
+
+// A FAT file system, as on a USB stick, mounted through FUSE from an image: it ignores letter
+// case, so the name as typed reaches the file, but a save must keep the name it has.
+void TestClipStoreFaults::nameKeptOnAFileSystemIgnoringCase()
+{
+    const QString mkfs = QStandardPaths::findExecutable(u"mkfs.vfat"_qs, { u"/usr/sbin"_qs, u"/sbin"_qs });
+    if (mkfs.isEmpty() || QStandardPaths::findExecutable(u"fusefat"_qs).isEmpty() || ::access("/dev/fuse", R_OK | W_OK) != 0)
+        QSKIP("needs mkfs.vfat, fusefat and /dev/fuse");
+    ClipFolder folder;
+    QCOMPARE(QProcess::execute(mkfs, { u"-C"_qs, u"stick.img"_qs, u"2048"_qs }), 0);
+    QCOMPARE(::mkdir("stick", 0755), 0);
+    QCOMPARE(QProcess::execute(u"fusefat"_qs, { u"-o"_qs, u"rw+"_qs, u"stick.img"_qs, u"stick"_qs }), 0);
+    const auto unmount = qScopeGuard([&] {
+        QCOMPARE(::chdir(folder.path().constData()), 0);
+        QProcess::execute(u"fusermount"_qs, { u"-u"_qs, u"stick"_qs });
+    });
+    ClipFolder::write("stick/FAQ1.TXT", "old");
+    ClipFolder::write("stick/FAQ1.HED", "T");
+    QCOMPARE(::chdir("stick"), 0);
+
+    ClipStore store;
+    QCOMPARE(store.openClip("faq1"), OpenOutcome::Found);
+    QCOMPARE(store.takeTitleText(), u"T"_qs);
+    QCOMPARE(store.takeBodyText(), u"old"_qs);
+    store.saveBody(u"new"_qs);
+    store.saveTitle(u"T2"_qs);
+    QCOMPARE(folder.listing("stick"), QByteArray("FAQ1.HED FAQ1.TXT"));
+    QCOMPARE(ClipFolder::read("FAQ1.TXT"), QByteArray("new"));
+    QCOMPARE(ClipFolder::read("FAQ1.HED"), QByteArray("T2"));
 }
 
 void TestClipStoreFaults::titleMadeByAnotherProgramWhileOpening()

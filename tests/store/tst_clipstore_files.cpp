@@ -3,9 +3,11 @@
 
 #include "ClipFolder.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 // The file routines on a real folder: what counts as a file, which name on disk a path
 // reaches, how whole files are read and replaced, and the folder's list of body files.
@@ -22,6 +24,8 @@ private slots:
     void writeRefusesWhatCannotBeWritten_data();
     void writeRefusesWhatCannotBeWritten();
     void writeKeepsModeLinkAndName();
+    void writeKeepsWhatTheFileIs_data();
+    void writeKeepsWhatTheFileIs();
     void writeAsAnotherUser();
     void listBodyFiles();
     void enteringDirectories();
@@ -180,6 +184,47 @@ void TestClipFiles::writeKeepsModeLinkAndName()
     QCOMPARE(ClipFolder::read("store/target.dat"), QByteArray("body"));
     QCOMPARE(ClipFolder::mode("store/target.dat") & 07777, mode_t(0644));
     QCOMPARE(folder.listing("store"), QByteArray("target.dat"));
+}
+
+void TestClipFiles::writeKeepsWhatTheFileIs_data()
+{
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("a second hard link sees the new text") << QByteArray("link");
+    QTest::newRow("an extended attribute") << QByteArray("user.snipwell");
+    QTest::newRow("an ACL") << QByteArray("system.posix_acl_access");
+}
+
+void TestClipFiles::writeKeepsWhatTheFileIs()
+{
+    QFETCH(QByteArray, kept);
+    ClipFolder folder;
+    ClipFolder::write("a.txt", "old");
+    const auto attribute = [&] {
+        char value[256];
+        const ssize_t size = ::getxattr("a.txt", kept.constData(), value, sizeof value);
+        return size < 0 ? QByteArray() : QByteArray(value, size);
+    };
+    if (kept == "link") {
+        QCOMPARE(::link("a.txt", "b.txt"), 0);
+    } else if (kept.startsWith("user.")) {
+        if (::setxattr("a.txt", kept.constData(), "kept", 4, 0) != 0)
+            QSKIP("this file system keeps no extended attributes");
+    } else if (QProcess::execute(u"setfacl"_qs, { u"-m"_qs, u"u:nobody:r"_qs, u"a.txt"_qs }) != 0) {
+        QSKIP("setfacl is missing or this file system keeps no ACLs");
+    }
+    const QByteArray before = attribute();
+    const ino_t inode = ClipFolder::inode("a.txt");
+
+    ClipFiles::writeAll(folder.pathOf("a.txt"), "new");
+    QCOMPARE(ClipFolder::read("a.txt"), QByteArray("new"));
+    if (kept == "link") {
+        QCOMPARE(ClipFolder::read("b.txt"), QByteArray("new"));
+        QCOMPARE(ClipFolder::inode("a.txt"), inode);
+    } else {
+        QVERIFY(!before.isEmpty());
+        QCOMPARE(attribute(), before);
+        QVERIFY(ClipFolder::inode("a.txt") != inode); // replaced whole, not written over
+    }
 }
 
 void TestClipFiles::writeAsAnotherUser()
