@@ -88,12 +88,13 @@ inline QByteArray bareRead(const QByteArray& path)
     return bytes;
 }
 
-// The floor of a save: the bare system calls of an atomic replacement.
+// The floor of a save: the bare system calls of an atomic replacement. The new text is synced
+// before it replaces the old, as the store's saves do, so that a power cut leaves one or the other.
 inline void bareAtomicWrite(const QByteArray& target, const QByteArray& bytes)
 {
     QByteArray temporary = target.left(target.lastIndexOf('/') + 1) + ".bench-XXXXXX";
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+    if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size() || ::fdatasync(fd) != 0)
         qFatal("bare write failed");
     ::close(fd);
     if (::rename(temporary.constData(), target.constData()) != 0)

@@ -1,18 +1,25 @@
 #include "BenchRegistry.h"
 
 #include <algorithm>
-#include <chrono>
 #include <vector>
+
+#include <time.h>
 
 namespace {
 
-double secondsPerCall(const std::function<void()>& call, int calls)
+double now(BenchClock clock)
 {
-    const auto start = std::chrono::steady_clock::now();
+    timespec ts;
+    ::clock_gettime(clock == BenchClock::Wall ? CLOCK_MONOTONIC : CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
+}
+
+double secondsPerCall(const std::function<void()>& call, int calls, BenchClock clock = BenchClock::Wall)
+{
+    const double start = now(clock);
     for (int i = 0; i < calls; ++i)
         call();
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return elapsed.count() / calls;
+    return (now(clock) - start) / calls;
 }
 
 } // namespace
@@ -44,20 +51,21 @@ double medianSeconds(const std::function<void()>& call, int calls)
 }
 
 std::pair<double, double> medianSecondsBeside(const std::function<void()>& call, const std::function<void()>& floor,
-                                              int calls)
+                                              int calls, BenchClock clock)
 {
-    const std::vector<double> medians = medianSecondsInTurn({ floor, call }, calls);
+    const std::vector<double> medians = medianSecondsInTurn({ floor, call }, calls, clock);
     return { medians[1], medians[0] };
 }
 
-std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls)
+std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls,
+                                        BenchClock clock)
 {
     for (const auto& operation : operations)
         operation();
     std::vector<std::vector<double>> samples(operations.size());
     for (int i = 0; i < kRepetitions; ++i) {
         for (size_t k = 0; k < operations.size(); ++k)
-            samples[k].push_back(secondsPerCall(operations[k], calls));
+            samples[k].push_back(secondsPerCall(operations[k], calls, clock));
     }
     std::vector<double> medians;
     for (auto& operationSamples : samples)

@@ -38,14 +38,19 @@ QList<std::pair<QString, BenchGroup>>& benchGroups();
 
 constexpr int kRepetitions = 15;
 
+// What a run is timed by: the wall clock, or the CPU time of the whole process (for operations
+// whose wall time is mostly waiting on the disk, such as a synced write).
+enum class BenchClock { Wall, ProcessCpu };
+
 // Median seconds per call over kRepetitions runs of `calls` calls each.
 double medianSeconds(const std::function<void()>& call, int calls = 1);
 
 // The same for an operation and its floor, run alternately so that both see the same machine.
 std::pair<double, double> medianSecondsBeside(const std::function<void()>& call, const std::function<void()>& floor,
-                                              int calls = 1);
+                                              int calls = 1, BenchClock clock = BenchClock::Wall);
 
 // The same for any number of operations taking turns, one median each.
-std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls = 1);
+std::vector<double> medianSecondsInTurn(const std::vector<std::function<void()>>& operations, int calls = 1,
+                                        BenchClock clock = BenchClock::Wall);
 
 double median(std::vector<double> samples);

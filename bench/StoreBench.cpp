@@ -2,10 +2,13 @@
 #include "BenchRegistry.h"
 #include "SyscallCounter.h"
 
+#include "ClipError.h"
 #include "ClipFiles.h"
 #include "ClipStore.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -15,6 +18,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -132,10 +136,138 @@ void openAndSaveRows(QList<BenchRow>& rows)
         const auto save = [&] { store.saveBody(body); };
         const auto write = [&] { bareAtomicWrite(bodyPath, bytes); };
         const auto [saveSeconds, writeSeconds] = medianSecondsBeside(save, write, calls);
-        rows.append({ u"Save body, "_qs + sizeName(size), saveSeconds, u"bare atomic write: mkstemp, write, rename"_qs,
-                      writeSeconds, 1.5, syscallNote(save, write) });
+        rows.append({ u"Save body, "_qs + sizeName(size), saveSeconds,
+                      u"bare atomic write: mkstemp, write, fdatasync, rename"_qs, writeSeconds, 1.5,
+                      syscallNote(save, write) });
     }
     folder.leave();
+}
+
+// What the open probe reported: medians over kRepetitions launches, each a fresh process.
+struct Opening
+{
+    double resident = 0; // just before opening
+    double peak = 0; // while opening
+    QByteArray outcome; // the body's length in characters, or the error's message
+};
+
+Opening openInFreshProcess(const Folder& folder, const QString& clip)
+{
+    const QString probe = QCoreApplication::applicationDirPath() + u"/snipwell-open-probe"_qs;
+    std::vector<double> resident;
+    std::vector<double> peak;
+    Opening opening;
+    for (int i = 0; i < kRepetitions; ++i) {
+        QProcess process;
+        process.setWorkingDirectory(QFile::decodeName(folder.path()));
+        process.start(probe, { clip });
+        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+            qFatal("%s failed:\n%s", qPrintable(probe), process.readAllStandardError().constData());
+        const QList<QByteArray> fields = process.readAllStandardOutput().trimmed().split(' ');
+        if (fields.size() < 3)
+            qFatal("%s reported nothing", qPrintable(probe));
+        resident.push_back(fields[0].toDouble());
+        peak.push_back(fields[1].toDouble());
+        opening.outcome = fields.mid(2).join(' ');
+    }
+    opening.resident = median(resident);
+    opening.peak = median(peak);
+    return opening;
+}
+
+// A body far over the limit is refused by its size alone, before any of it is read; one just
+// inside is read and decoded, in a small multiple of its size.
+void oversizeRows(QList<BenchRow>& rows)
+{
+    Folder folder;
+    folder.enter();
+    folder.write("huge.hed", "Far too large");
+    const QByteArray hugePath = folder.path() + "/huge.txt";
+    const int hugeFd = ::open(hugePath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (hugeFd < 0 || ::ftruncate(hugeFd, 200'000'000) != 0) // sparse: no disk written
+        qFatal("cannot make %s", hugePath.constData());
+    ::close(hugeFd);
+
+    ClipStore store;
+    const auto refuse = [&] {
+        store.openClip("huge");
+        try {
+            store.takeBodyText();
+        } catch (const ClipError& error) {
+            if (error.message() == u"Text exceeds memo capacity"_qs)
+                return;
+            qFatal("%s", error.what());
+        }
+        qFatal("a 200 MB body was taken");
+    };
+    const auto bareOpen = [&] {
+        const int fd = ::open(hugePath.constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0)
+            qFatal("bare open failed");
+        ::close(fd);
+    };
+    const auto [seconds, floor] = medianSecondsBeside(refuse, bareOpen, 200);
+    rows.append({ u"Refuse a 200 MB body by its size (open, take body)"_qs, seconds, u"bare open, fstat, close"_qs,
+                  floor, 0, syscallNote(refuse, bareOpen) });
+
+    const QString method = u"a fresh process per run: VmHWM after, VmRSS before"_qs;
+    const Opening refusing = openInFreshProcess(folder, u"huge"_qs);
+    if (refusing.outcome != "Text exceeds memo capacity")
+        qFatal("the 200 MB body was not refused by its size: %s", refusing.outcome.constData());
+    rows.append({ u"Peak resident memory, refusing the 200 MB body"_qs, refusing.peak, u"resident before it"_qs,
+                  refusing.resident, 0, method, BenchUnit::Bytes });
+
+    // Longer than the editors take (the window refuses it later), but not by its size: the
+    // store reads it.
+    constexpr qsizetype kInside = qsizetype(12) << 20;
+    folder.write("inside.txt", (QByteArray(62, 'x') + "\r\n").repeated(kInside / 64));
+    folder.write("inside.hed", "Just inside the limit");
+    const Opening reading = openInFreshProcess(folder, u"inside"_qs);
+    if (reading.outcome != QByteArray::number(kInside))
+        qFatal("the 12 MiB body was not read whole: %s", reading.outcome.constData());
+    rows.append({ u"Peak resident memory growth, opening a 12 MiB ASCII body"_qs, reading.peak - reading.resident,
+                  u"the file's size"_qs, double(kInside), 0, u"growth over resident before it, "_qs + method,
+                  BenchUnit::Bytes });
+    folder.leave();
+}
+
+// Typing saves the body at each key. A clip opened by a name in another letter case keeps the
+// name as spelt on disk, so a save never lists the folder, however many clips it holds.
+void caseTypingRows(QList<BenchRow>& rows, const Folder& big)
+{
+    Folder small;
+    small.fill(19);
+    const QByteArray body = clipText(1 << 10);
+    const QString texts[2] = { QString::fromUtf8(body), QString::fromUtf8(body).toUpper() };
+    ClipStore inBig;
+    ClipStore inSmall;
+    const std::pair<const Folder*, ClipStore*> clips[] = { { &big, &inBig }, { &small, &inSmall } };
+    for (const auto& [folder, store] : clips) {
+        folder->write("FAQ1.TXT", body);
+        folder->write("FAQ1.HED", "Frequent question");
+        folder->enter();
+        store->openClip("faq1"); // as the user typed it
+        store->takeTitleText();
+        store->takeBodyText();
+        folder->leave();
+    }
+    int keys = 0;
+    const auto typeIn = [&](ClipStore& store) { store.saveBody(texts[++keys % 2]); };
+    const auto typeInBig = [&] { typeIn(inBig); };
+    const auto typeInSmall = [&] { typeIn(inSmall); };
+    // The file system's share differs between the folders (creating and renaming among 100,000
+    // names, where each folder's files lie on disk): a bare write in each tells it from the store's.
+    const auto bareWriteIn = [&](const Folder& folder) { bareAtomicWrite(folder.path() + "/scratch.txt", body); };
+    const std::vector<double> medians = medianSecondsInTurn(
+        { typeInSmall, typeInBig, [&] { bareWriteIn(small); }, [&] { bareWriteIn(big); } }, 20, BenchClock::ProcessCpu);
+    if (QFile::exists(QFile::decodeName(big.path() + "/faq1.txt")))
+        qFatal("the save made a second file in another letter case");
+    const auto us = [](double seconds) { return QString::number(seconds * 1e6, 'f', 0) + u" us"_qs; };
+    rows.append({ u"Key typed in FAQ1.TXT opened as faq1 (save 1 KiB body), CPU time, 100,000 clips"_qs, medians[1],
+                  u"the same, 20 clips"_qs, medians[0], 1.5,
+                  u"CPU time, not wall (saves fdatasync); bare atomic write "_qs + us(medians[3]) + u", in the 20 "_qs
+                      + us(medians[2]) + u"; "_qs + syscallNote(typeInBig, typeInSmall) });
 }
 
 void bodyPresentRows(QList<BenchRow>& rows, const Folder& big, qint64 filledAtMs, const QElapsedTimer& clock)
@@ -211,8 +343,10 @@ const BenchRegistration storeRows("clip store", [](QList<BenchRow>& rows) {
     big.fill(100000);
     const qint64 filledAt = clock.elapsed();
     openAndSaveRows(rows);
+    oversizeRows(rows);
     listRows(rows, big);
     bodyPresentRows(rows, big, filledAt, clock);
+    caseTypingRows(rows, big);
 });
 
 } // namespace

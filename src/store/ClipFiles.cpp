@@ -1,6 +1,7 @@
 #include "ClipFiles.h"
 
 #include "ClipError.h"
+#include "FileDescriptor.h"
 #include "NameIndex.h"
 #include "PathNames.h"
 #include "SafeWrite.h"
@@ -97,32 +98,6 @@ QByteArray otherCase(const QByteArray& name)
     }
     return swapped;
 }
-
-class ReadDescriptor
-{
-public:
-    explicit ReadDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~ReadDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    ReadDescriptor(const ReadDescriptor&) = delete;
-    ReadDescriptor& operator=(const ReadDescriptor&) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // The directory made current last through setCurrentDirectory, by the path it was entered by.
 struct EnteredDirectory
@@ -222,14 +197,14 @@ QByteArray readAll(const QByteArray& path, qsizetype maxBytes)
     // Non-blocking, so that a FIFO put in a clip's place cannot hang the program. The name as
     // given wins; only a miss looks for it in another letter case.
     constexpr int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
-    ReadDescriptor fd(::open(path.constData(), flags));
-    if (fd.get() < 0 && errno == ENOENT) {
+    FileDescriptor fd(::open(path.constData(), flags));
+    if (!fd.valid() && errno == ENOENT) {
         const QByteArray onDisk = resolve(path);
         if (onDisk != path)
             fd.reset(::open(onDisk.constData(), flags));
     }
     struct stat status;
-    if (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (!fd.valid() || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))
         throw ClipError::cannotOpen(path);
     if (maxBytes >= 0 && status.st_size > maxBytes)
         throw ClipError::exceedsCapacity();

@@ -22,8 +22,7 @@ bool setCurrentDirectory(const QByteArray& directory);
 // without regard to letter case, and "*" and "?" in it act as wildcards; the first match in byte
 // order of names decides, and a directory, FIFO, socket or device is no file. Never opens the
 // file. Cheap in a folder of 100,000 files: a folder's listing is remembered while its time
-// stamps stay the same (and only once they are two seconds old, since a change within the same
-// tick of the file system's clock would not show).
+// stamps show no change since it was read (NameIndex).
 bool exists(const QByteArray& path);
 
 // The path with its file-name part replaced by the name that exists on disk: an exact match

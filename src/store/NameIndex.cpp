@@ -20,6 +20,10 @@ namespace {
 // change before a listing is trusted, and trust it for two seconds at most.
 constexpr long long kCoarseMarginNs = 2'000'000'000LL;
 constexpr size_t kMaxRememberedFolders = 8;
+// A listing whose changes might not show yet still answers the lookups that follow its read
+// within the same action (a refresh, then the nameless clip's test): a fresh read that soon
+// would find what it found.
+constexpr long long kJustReadNs = 100'000'000LL;
 
 bool keepsFineTimeStamps(const char* directory)
 {
@@ -68,23 +72,11 @@ void appendFolded(QByteArray& out, QByteArrayView name)
 }
 
 // The folders asked about last, most recent first: the clip folder, and a few others that
-// names with a "/" reach.
-std::vector<std::pair<QByteArray, std::shared_ptr<Listing>>>& remembered()
+// names with a "/" reach. Known by their identity, so that "." and the folder's path share one.
+std::vector<std::shared_ptr<Listing>>& remembered()
 {
-    static std::vector<std::pair<QByteArray, std::shared_ptr<Listing>>> folders;
+    static std::vector<std::shared_ptr<Listing>> folders;
     return folders;
-}
-
-void remember(const QByteArray& directory, std::shared_ptr<Listing> listing)
-{
-    auto& folders = remembered();
-    const auto it
-        = std::find_if(folders.begin(), folders.end(), [&](const auto& entry) { return entry.first == directory; });
-    if (it != folders.end())
-        folders.erase(it);
-    else if (folders.size() >= kMaxRememberedFolders)
-        folders.pop_back();
-    folders.insert(folders.begin(), { directory, std::move(listing) });
 }
 
 } // namespace
@@ -191,15 +183,35 @@ QByteArray Listing::firstPatternMatch(QByteArrayView pattern)
     return QByteArray();
 }
 
+bool Listing::isOf(const struct stat& status) const
+{
+    return m_device == status.st_dev && m_inode == status.st_ino;
+}
+
 bool Listing::describes(const struct stat& status) const
 {
-    return m_trusted && m_device == status.st_dev && m_inode == status.st_ino
-        && m_modified == nanoseconds(status.st_mtim) && m_changed == nanoseconds(status.st_ctim)
-        && (m_expires == 0 || coarseNow() < m_expires);
+    if (!isOf(status) || m_modified != nanoseconds(status.st_mtim) || m_changed != nanoseconds(status.st_ctim))
+        return false;
+    const long long now = coarseNow();
+    if (now < m_readEnd + kJustReadNs)
+        return true;
+    return m_trusted && (m_expires == 0 || now < m_expires);
+}
+
+void Listing::remember(std::shared_ptr<Listing> listing)
+{
+    auto& folders = remembered();
+    const auto it = std::find_if(folders.begin(), folders.end(), [&](const auto& other) {
+        return other->m_device == listing->m_device && other->m_inode == listing->m_inode;
+    });
+    if (it != folders.end())
+        folders.erase(it);
+    else if (folders.size() >= kMaxRememberedFolders)
+        folders.pop_back();
+    folders.insert(folders.begin(), std::move(listing));
 }
 
 Reader::Reader(const QByteArray& directory)
-    : m_directory(directory)
 {
     // The clock before the folder's status: a change after this moment shows in its time stamps.
     const long long start = coarseNow();
@@ -258,7 +270,8 @@ std::shared_ptr<Listing> Reader::finish()
         if (first == 0 || names.name(i) < names.name(first - 1))
             first = i + 1;
     }
-    remember(m_directory, m_listing);
+    m_listing->m_readEnd = coarseNow();
+    Listing::remember(m_listing);
     return std::move(m_listing);
 }
 
@@ -267,12 +280,11 @@ std::shared_ptr<Listing> listing(const QByteArray& directory)
     struct stat status;
     if (::stat(directory.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
         return nullptr;
-    auto& folders = remembered();
-    const auto it
-        = std::find_if(folders.begin(), folders.end(), [&](const auto& entry) { return entry.first == directory; });
-    if (it != folders.end() && it->second->describes(status)) {
-        std::shared_ptr<Listing> found = it->second;
-        remember(directory, found);
+    const auto& folders = remembered();
+    const auto it = std::find_if(folders.begin(), folders.end(), [&](const auto& known) { return known->isOf(status); });
+    if (it != folders.end() && (*it)->describes(status)) {
+        std::shared_ptr<Listing> found = *it;
+        Listing::remember(found);
         return found;
     }
     Reader reader(directory);

@@ -18,8 +18,9 @@ namespace NameIndex {
 // names fold here directly.
 QByteArray foldName(QByteArrayView name);
 
-// "*" matches any run of characters, "?" exactly one; both sides are folded names, so a
-// character is a UTF-8 sequence.
+// "*" matches any run of characters, "?" exactly one; both sides are folded names, so valid UTF-8
+// (what else they hold is outside what the matcher answers for), and a character is a UTF-8
+// sequence.
 bool wildcardMatch(QByteArrayView pattern, QByteArrayView text);
 
 // Many names with their folded forms and entry types, kept in a few blocks rather than two
@@ -54,8 +55,13 @@ class Listing
 public:
     const NameTable& names() const { return m_names; }
 
-    // Whether the listing still stands for the folder with this status: the same folder, not
-    // changed since it was read, and read late enough that a change would show.
+    // Keeps the listing as its folder's, first among the folders asked about last.
+    static void remember(std::shared_ptr<Listing> listing);
+
+    // Whether the listing is of the folder with this status.
+    bool isOf(const struct stat& status) const;
+    // Whether it still stands for that folder: not changed since it was read, and read late
+    // enough that a change would show (or read just now).
     bool describes(const struct stat& status) const;
 
     // Whether the name is in the listing as it is.
@@ -75,6 +81,7 @@ private:
     // (0: for as long as they stay the same).
     bool m_trusted = false;
     long long m_expires = 0;
+    long long m_readEnd = 0;
     NameTable m_names;
     // Per folded name, 1 + the entry of its first name in byte order.
     QHash<QByteArrayView, qsizetype> m_firstByFoldedName;
@@ -103,7 +110,6 @@ public:
     std::shared_ptr<Listing> finish();
 
 private:
-    QByteArray m_directory;
     DIR* m_dir = nullptr;
     std::shared_ptr<Listing> m_listing;
 };

@@ -1,6 +1,7 @@
 #include "SafeWrite.h"
 
 #include "ClipError.h"
+#include "FileDescriptor.h"
 #include "PathNames.h"
 
 #include <QList>
@@ -12,35 +13,6 @@
 #include <cerrno>
 
 namespace {
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closing can report a write that failed late (full disk on some file systems).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
 
 bool writeFully(int fd, const QByteArray& bytes)
 {
@@ -75,12 +47,14 @@ bool deniedByFolder(int error)
     return error == EACCES || error == EPERM;
 }
 
-// Gives the new file the old one's extended attributes, ACLs among them.
+// Gives the new file the old one's extended attributes, ACLs among them. A file that another
+// program removed meanwhile has none left to keep: the save then makes it anew, as a save
+// just after the removal would.
 bool copyAttributes(const QByteArray& from, int to)
 {
     ssize_t size = ::llistxattr(from.constData(), nullptr, 0);
     if (size < 0)
-        return errno == ENOTSUP;
+        return errno == ENOTSUP || errno == ENOENT;
     if (size == 0)
         return true;
     QByteArray names(size, Qt::Uninitialized);
@@ -93,7 +67,7 @@ bool copyAttributes(const QByteArray& from, int to)
             continue;
         const ssize_t length = ::lgetxattr(from.constData(), name.constData(), nullptr, 0);
         if (length < 0)
-            return false;
+            return errno == ENOENT;
         QByteArray value(length, Qt::Uninitialized);
         const ssize_t got = ::lgetxattr(from.constData(), name.constData(), value.data(), size_t(length));
         if (got != length || ::fsetxattr(to, name.constData(), value.constData(), size_t(got), 0) != 0)
