@@ -24,6 +24,7 @@ constexpr size_t kMaxRememberedFolders = 8;
 // within the same action (a refresh, then the nameless clip's test): a fresh read that soon
 // would find what it found.
 constexpr long long kJustReadNs = 100'000'000LL;
+constexpr int kScansBeforeTable = 3;
 
 bool keepsFineTimeStamps(const char* directory)
 {
@@ -158,13 +159,38 @@ bool Listing::holds(QByteArrayView name) const
 
 QByteArray Listing::firstCaseMatch(QByteArrayView name) const
 {
-    const qsizetype first = m_firstByFoldedName.value(foldName(name));
+    const QByteArray folded = foldName(name);
+    // A listing just read is mostly asked once or twice (the nameless clip after a refresh):
+    // a scan costs less than building the table for 100,000 names, which later lookups get.
+    if (m_firstByFoldedName.isEmpty() && ++m_scans <= kScansBeforeTable) {
+        qsizetype first = -1;
+        for (qsizetype i = 0; i < m_names.size(); ++i) {
+            if (m_names.folded(i) == folded && (first < 0 || m_names.name(i) < m_names.name(first)))
+                first = i;
+        }
+        return first < 0 ? QByteArray() : m_names.name(first).toByteArray();
+    }
+    buildTable();
+    const qsizetype first = m_firstByFoldedName.value(folded);
     return first > 0 ? m_names.name(first - 1).toByteArray() : QByteArray();
+}
+
+void Listing::buildTable() const
+{
+    if (!m_firstByFoldedName.isEmpty() || m_names.size() == 0)
+        return;
+    m_firstByFoldedName.reserve(m_names.size());
+    for (qsizetype i = 0; i < m_names.size(); ++i) {
+        qsizetype& first = m_firstByFoldedName[m_names.folded(i)];
+        if (first == 0 || m_names.name(i) < m_names.name(first - 1))
+            first = i + 1;
+    }
 }
 
 QByteArray Listing::firstPatternMatch(QByteArrayView pattern)
 {
     if (!m_sorted) {
+        buildTable();
         m_byteOrder.reserve(size_t(m_firstByFoldedName.size()));
         for (const qsizetype first : std::as_const(m_firstByFoldedName))
             m_byteOrder.push_back(first - 1);
@@ -263,13 +289,6 @@ std::shared_ptr<Listing> Reader::finish()
         return nullptr;
     ::closedir(m_dir);
     m_dir = nullptr;
-    const NameTable& names = m_listing->m_names;
-    m_listing->m_firstByFoldedName.reserve(names.size());
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        qsizetype& first = m_listing->m_firstByFoldedName[names.folded(i)];
-        if (first == 0 || names.name(i) < names.name(first - 1))
-            first = i + 1;
-    }
     m_listing->m_readEnd = coarseNow();
     Listing::remember(m_listing);
     return std::move(m_listing);

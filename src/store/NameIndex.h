@@ -83,11 +83,15 @@ private:
     long long m_expires = 0;
     long long m_readEnd = 0;
     NameTable m_names;
-    // Per folded name, 1 + the entry of its first name in byte order.
-    QHash<QByteArrayView, qsizetype> m_firstByFoldedName;
+    // Per folded name, 1 + the entry of its first name in byte order; built on the first lookups
+    // that a scan would make dear.
+    mutable QHash<QByteArrayView, qsizetype> m_firstByFoldedName;
+    mutable int m_scans = 0;
     // For patterns, built on first use: those first names, in byte order.
     std::vector<qsizetype> m_byteOrder;
     bool m_sorted = false;
+
+    void buildTable() const;
 };
 
 // Reads a folder's names; what it read becomes the folder's remembered listing. The folder's
