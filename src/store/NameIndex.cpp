@@ -147,9 +147,9 @@ QByteArrayView NameTable::folded(qsizetype i) const
 
 bool Listing::holds(QByteArrayView name) const
 {
-    if (firstCaseMatch(name) == name)
+    if (!m_firstByFoldedName.isEmpty() && firstCaseMatch(name) == name)
         return true;
-    // Only case twins get here, which are few: a scan is cheap enough.
+    // Asked only at an opening in a folder that ignores case or holds case twins: one scan.
     for (qsizetype i = 0; i < m_names.size(); ++i) {
         if (m_names.name(i) == name)
             return true;
