@@ -23,10 +23,10 @@ deps:
 	@bash scripts/install-deps.sh build run
 
 deps-test:
-	@bash scripts/install-deps.sh build run test
+	@bash scripts/install-deps.sh build run test desktops
 
 deps-deep:
-	@bash scripts/install-deps.sh build run test deep
+	@bash scripts/install-deps.sh build run test desktops deep
 
 $(BUILD)/CMakeCache.txt:
 	CXXFLAGS="$$($(BUILDFLAGS) CPPFLAGS) $$($(BUILDFLAGS) CXXFLAGS)" LDFLAGS="$$($(BUILDFLAGS) LDFLAGS)" \

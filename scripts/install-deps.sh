@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Snipwell needs, by group, but only the ones that are missing,
 # so a machine that already has them is left alone and no network is needed.
-# Usage: install-deps.sh GROUP...   (groups: build run test deep)
+# Usage: install-deps.sh GROUP...   (groups: build run test desktops deep)
 set -euo pipefail
 
 declare -A why packages
@@ -13,6 +13,8 @@ packages[run]="qt6-qpa-plugins fonts-wine fonts-croscore"
 why[test]="to drive it as a person would and check files and package: X server, window manager, X tools, accessibility bus, a FAT file system, ACLs, validators, lintian"
 packages[test]="xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick libmagickcore-6.q16-6-extra
     dbus-daemon at-spi2-core python3 python3-dbus fusefat dosfstools acl desktop-file-utils appstream file lintian"
+why[desktops]="to try it on the desktops people use: their window managers, Wayland's compositor, clipboard managers, a screen reader's view"
+packages[desktops]="xfwm4 metacity mutter icewm kwin-x11 weston xwayland parcellite clipit xfce4-clipman python3-pyatspi"
 why[deep]="for the fuzz targets: clang and its sanitizer runtime"
 packages[deep]="clang libclang-rt-14-dev"
 
