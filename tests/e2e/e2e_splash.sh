@@ -8,62 +8,13 @@ source "$(dirname "$0")/lib.sh"
 clips=$(mktemp -d)
 printf 'Hello\r\nworld' >"$clips/faq1.txt"
 
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-visible_window() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1
-}
-
-# Starts the program and waits (at most 10 s) for its splash window; sets E2E_APP_PID, SPLASH and
-# SPLASH_SEEN_AT. The splash window lives for a second, so this looks closely.
-start_with_splash() {
-    (cd "$clips" && exec env -u QT_QPA_PLATFORM "$E2E_BINARY") >"$E2E_OUT/app-$1.log" 2>&1 &
-    E2E_APP_PID=$!
-    E2E_PIDS+=("$E2E_APP_PID")
-    SPLASH=""
-    local _
-    for _ in $(seq 1000); do
-        SPLASH=$(visible_window '^Snipwell$')
-        [ -n "$SPLASH" ] && break
-        kill -0 "$E2E_APP_PID" 2>/dev/null || break
-        sleep 0.01
-    done
-    SPLASH_SEEN_AT=$(now_ms)
-    [ -n "$SPLASH" ]
-}
-
-# Waits (at most `limit` ms from `since`) until no splash window is visible; sets SPLASH_GONE_MS.
-wait_splash_gone() {
-    local since=$1 limit=$2
-    while [ -n "$(visible_window '^Snipwell$')" ]; do
-        [ $(($(now_ms) - since)) -gt "$limit" ] && break
-        sleep 0.02
-    done
-    SPLASH_GONE_MS=$(($(now_ms) - since))
-    [ -z "$(visible_window '^Snipwell$')" ]
-}
-
-has_state() {
-    xprop -id "$1" _NET_WM_STATE | grep -q "$2"
-}
-
-# Waits (at most 2 s) for the main window's topmost state.
-wait_main_above() {
-    local _
-    for _ in $(seq 100); do
-        has_state "$MAIN" _NET_WM_STATE_ABOVE && return 0
-        sleep 0.02
-    done
-    return 1
-}
-
 # The about link opens the same picture as a modal window above the topmost main window; a click
 # on the picture closes it.
 check_about() {
     local name=$1 about="" _
     xdotool mousemove --window "$MAIN" 295 314 click 1
     for _ in $(seq 250); do
-        about=$(visible_window '^Snipwell$')
+        about=$(e2e_visible_window '^Snipwell$')
         [ -n "$about" ] && break
         sleep 0.02
     done
@@ -82,38 +33,29 @@ check_about() {
     e2e_screenshot "$name-about"
     # Still there after more than the splash window's second: it has no timer.
     sleep 0.9
-    e2e_check "[$name] About window stays until clicked" test -n "$(visible_window '^Snipwell$')"
+    e2e_check "[$name] About window stays until clicked" test -n "$(e2e_visible_window '^Snipwell$')"
     xdotool mousemove --window "$about" 175 100 click 1
-    wait_splash_gone "$(now_ms)" 2000
-    e2e_check "[$name] a click on the picture closes it" test -z "$(visible_window '^Snipwell$')"
+    e2e_wait_splash_gone "$(e2e_now_ms)" 2000
+    e2e_check "[$name] a click on the picture closes it" test -z "$(e2e_visible_window '^Snipwell$')"
 }
 
 # The whole launch on the current display: splash first, its place and kind, its end.
 check_launch() {
     local name=$1
-    e2e_check "[$name] a window titled Snipwell (the splash window) appears" start_with_splash "$name" || return
-    # Read at once: on a loaded machine the splash window's second may end soon after.
-    local info x y width height
-    info=$(xwininfo -id "$SPLASH")
-    x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$info")
-    width=$(awk '/^  Width:/ {print $2}' <<<"$info")
-    height=$(awk '/^  Height:/ {print $2}' <<<"$info")
-    e2e_check "[$name] splash window is 352 x 202 (got ${width} x ${height})" test "$width" = 352 -a "$height" = 202
-    e2e_check "[$name] splash window is centred at 336,283 (got $x,$y)" test "$x" = 336 -a "$y" = 283
-    e2e_check "[$name] splash window has no frame" \
-        bash -c "xprop -id $SPLASH _NET_FRAME_EXTENTS | grep -q '= 0, 0, 0, 0'"
-    e2e_check "[$name] splash window stays above other windows" has_state "$SPLASH" _NET_WM_STATE_ABOVE
-    # Task bars leave out splash windows, as they do windows that ask to be skipped.
-    e2e_check "[$name] splash window has no task-bar entry" \
-        bash -c "xprop -id $SPLASH _NET_WM_WINDOW_TYPE _NET_WM_STATE |
-                 grep -q -E '= _NET_WM_WINDOW_TYPE_SPLASH|_NET_WM_STATE_SKIP_TASKBAR'"
+    e2e_check "[$name] a window titled Snipwell (the splash window) appears" e2e_start_with_splash "$clips" "$name" ||
+        return
+    SPLASH=$E2E_SPLASH
+    e2e_check "[$name] splash window is 352 x 202 (got $E2E_SPLASH_SIZE)" test "$E2E_SPLASH_SIZE" = 352x202
+    e2e_check "[$name] splash window is centred at 336,283 (got $E2E_SPLASH_PLACE)" test "$E2E_SPLASH_PLACE" = 336,283
+    e2e_check "[$name] splash window has no frame" e2e_splash_unframed
+    e2e_check "[$name] splash window stays above other windows" e2e_splash_above
+    e2e_check "[$name] splash window has no task-bar entry" e2e_splash_off_task_bar
     MAIN=$(timeout 10 xdotool search --sync --onlyvisible --name '^Snipwell 1\.0$' | head -n1)
     e2e_check "[$name] the main window comes up while the splash window is up" \
-        test -n "$MAIN" -a -n "$(visible_window '^Snipwell$')"
-    local wait_ms=$((SPLASH_SEEN_AT + 400 - $(now_ms)))
+        test -n "$MAIN" -a -n "$(e2e_visible_window '^Snipwell$')"
+    local wait_ms=$((E2E_SPLASH_SEEN_AT + 400 - $(e2e_now_ms)))
     [ "$wait_ms" -gt 0 ] && sleep "$(printf '0.%03d' "$wait_ms")"
-    e2e_check "[$name] splash window is still up 0.4 s after it appeared" test -n "$(visible_window '^Snipwell$')"
+    e2e_check "[$name] splash window is still up 0.4 s after it appeared" test -n "$(e2e_visible_window '^Snipwell$')"
 
     # The window manager lists its clients in the order they were mapped.
     local clients
@@ -128,10 +70,11 @@ check_launch() {
     e2e_check "[$name] the main window is not topmost yet" bash -c "! xprop -id $MAIN _NET_WM_STATE | grep -q ABOVE"
     e2e_screenshot "$name-during"
 
-    wait_splash_gone "$SPLASH_SEEN_AT" 2000
-    e2e_check "[$name] splash window is gone within two seconds (after ${SPLASH_GONE_MS} ms)" \
-        test "$SPLASH_GONE_MS" -le 2000
-    e2e_check "[$name] then the main window is topmost (_NET_WM_STATE_ABOVE)" wait_main_above
+    e2e_wait_splash_gone "$E2E_SPLASH_SEEN_AT" 2000
+    e2e_check "[$name] splash window is gone within two seconds (after ${E2E_SPLASH_GONE_MS} ms)" \
+        test "$E2E_SPLASH_GONE_MS" -le 2000
+    e2e_check "[$name] then the main window is topmost (_NET_WM_STATE_ABOVE)" \
+        e2e_wait_until 2 e2e_has_state "$MAIN" _NET_WM_STATE_ABOVE
     e2e_screenshot "$name-after"
     check_about "$name"
 
@@ -146,14 +89,14 @@ check_launch "24-bit"
 
 # Closed within the splash window's second: the program ends at once and takes the splash
 # window with it; its timer never fires into a main window that is gone.
-if e2e_check "[early close] the splash window appears" start_with_splash early-close; then
+if e2e_check "[early close] the splash window appears" e2e_start_with_splash "$clips" early-close; then
     timeout 10 xdotool search --sync --onlyvisible --name '^Snipwell 1\.0$' >/dev/null
-    splash_up=$(visible_window '^Snipwell$')
+    splash_up=$(e2e_visible_window '^Snipwell$')
     wmctrl -c 'Snipwell 1.0'
     e2e_wait_exit "$E2E_APP_PID"
     e2e_check "[early close] the main window was closed while the splash window was up" test -n "$splash_up"
     e2e_check "[early close] the program ends with exit code 0 (got $E2E_EXIT_CODE)" test "$E2E_EXIT_CODE" = 0
-    e2e_check "[early close] no window of the program is left" test -z "$(visible_window '^Snipwell')"
+    e2e_check "[early close] no window of the program is left" test -z "$(e2e_visible_window '^Snipwell')"
 fi
 
 # A display of 8 bits per pixel, where the picture decodes to at most 236 colours. Qt 6.4's X11

@@ -7,13 +7,15 @@ E2E_BINARY=${E2E_BINARY:?path of the snipwell binary}
 E2E_OUT=${E2E_OUT:-$(mktemp -d)}
 mkdir -p "$E2E_OUT"
 # Numbered pictures of an earlier run would mix with this run's.
-rm -f "$E2E_OUT"/[0-9][0-9]-*.png
+rm -f "$E2E_OUT"/[0-9][0-9]-*.png "$E2E_OUT"/wm-*.log
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 E2E_PASSED=0
 E2E_FAILED=0
 E2E_SKIPPED=0
 E2E_STEP=0
 E2E_PIDS=()
+E2E_TEMP_DIRS=()
+E2E_BUS=0
 # Extra environment for the program, as NAME=VALUE words (e2e_highdpi.sh sets a scale factor).
 E2E_APP_ENV=()
 # The system's Python: it has the D-Bus module, a private one may not.
@@ -24,6 +26,7 @@ e2e_cleanup() {
     local pid
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
+    [ ${#E2E_TEMP_DIRS[@]} = 0 ] || rm -rf "${E2E_TEMP_DIRS[@]}"
 }
 trap e2e_cleanup EXIT
 
@@ -43,10 +46,46 @@ e2e_wait_until() {
     done
 }
 
-# e2e_start_display [DEPTH] [WIDTHxHEIGHT]: Xvfb and openbox, and where the machine has them a
-# session bus with the accessibility bus, through which the tests read texts and states.
+# The window managers the tests run under, one line each: the program to look for, how it starts
+# on the test's display, whether it joins a session bus (it gets the test's own, never the
+# user's), and the name it writes on its check window once it manages windows. Compositing is off
+# where it can be: it costs a machine without a graphics card much, and the tests read places and
+# sizes, which it does not change; mutter as an X11 window manager always composites.
+e2e_wm_table() {
+    E2E_WM_BUS=0
+    case $1 in
+    openbox) E2E_WM_PROGRAM=openbox E2E_WM_NAME=Openbox E2E_WM_COMMAND=(openbox --sm-disable) ;;
+    xfwm4) E2E_WM_PROGRAM=xfwm4 E2E_WM_NAME=Xfwm4 E2E_WM_BUS=1 \
+        E2E_WM_COMMAND=(xfwm4 --compositor=off --sm-client-disable) ;;
+    metacity) E2E_WM_PROGRAM=metacity E2E_WM_NAME=Metacity E2E_WM_BUS=1 \
+        E2E_WM_COMMAND=(metacity --compositor=none --sm-disable) ;;
+    mutter) E2E_WM_PROGRAM=mutter E2E_WM_NAME=Mutter E2E_WM_BUS=1 \
+        E2E_WM_COMMAND=(mutter --x11 --sm-disable) ;;
+    icewm) E2E_WM_PROGRAM=icewm E2E_WM_NAME=IceWM E2E_WM_COMMAND=(icewm) ;;
+    # KWin is a Qt program: the offscreen platform that `make test` sets would keep it off the
+    # display.
+    kwin) E2E_WM_PROGRAM=kwin_x11 E2E_WM_NAME=KWin E2E_WM_BUS=1 \
+        E2E_WM_COMMAND=(env -u QT_QPA_PLATFORM KWIN_COMPOSE=N kwin_x11) ;;
+    *) return 1 ;;
+    esac
+}
+
+# e2e_wm_installed WM: the machine has that window manager and what it needs to start.
+e2e_wm_installed() {
+    e2e_wm_table "$1" && command -v "$E2E_WM_PROGRAM" >/dev/null || return 1
+    [ "$E2E_WM_BUS" = 0 ] || command -v dbus-daemon >/dev/null
+}
+
+# e2e_start_display [DEPTH] [WIDTHxHEIGHT] [WM]: Xvfb and a window manager (WM, else $E2E_WM,
+# else openbox), and where the machine has them a session bus with the accessibility bus,
+# through which the tests read texts and states.
 e2e_start_display() {
-    local depth=${1:-24} size=${2:-1024x768}
+    local depth=${1:-24} size=${2:-1024x768} wm=${3:-${E2E_WM:-openbox}}
+    E2E_BUS=0
+    e2e_wm_table "$wm" || {
+        echo "unknown window manager: $wm" >&2
+        return 1
+    }
     local fd_file
     fd_file=$(mktemp)
     Xvfb -displayfd 3 -screen 0 "$size"x"$depth" -nolisten tcp 3>"$fd_file" 2>/dev/null &
@@ -58,30 +97,69 @@ e2e_start_display() {
     done
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
-    openbox --sm-disable >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_start_accessibility_bus
-    for i in $(seq 100); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    E2E_A11Y=0
+    if [ "$E2E_WM_BUS" = 1 ] || e2e_accessibility_possible; then
+        e2e_start_session_bus || {
+            echo "no session bus for $wm" >&2
+            return 1
+        }
+    fi
+    # Settings and caches of its own: the user's would change what is tested, and the tests
+    # write nothing into the user's home.
+    local home
+    home=$(mktemp -d)
+    E2E_TEMP_DIRS+=("$home")
+    mkdir -p "$home/config/icewm"
+    env XDG_CONFIG_HOME="$home/config" XDG_CACHE_HOME="$home/cache" XDG_DATA_HOME="$home/data" \
+        ICEWM_PRIVCFG="$home/config/icewm" GSETTINGS_BACKEND=memory \
+        "${E2E_WM_COMMAND[@]}" >"$E2E_OUT/wm-$wm-${DISPLAY#:}.log" 2>&1 &
+    local wm_pid=$!
+    E2E_PIDS+=("$wm_pid")
+    local deadline=$(($(e2e_now_ms) + 20000))
+    until e2e_wm_ready; do
+        if ! kill -0 "$wm_pid" 2>/dev/null || [ "$(e2e_now_ms)" -gt "$deadline" ]; then
+            echo "the window manager $wm did not start; its output:" >&2
+            tail -n 20 "$E2E_OUT/wm-$wm-${DISPLAY#:}.log" >&2
+            return 1
+        fi
         sleep 0.05
     done
-    echo "window manager did not start" >&2
-    return 1
+    [ "$E2E_BUS" = 1 ] && e2e_start_accessibility_bus
+    return 0
 }
 
-# A private session bus; asking it for the accessibility bus starts that one, before the program
-# looks for it. E2E_A11Y tells whether texts and states can be read; E2E_NO_A11Y=1 runs the
-# tests as on a machine without it.
-e2e_start_accessibility_bus() {
-    E2E_A11Y=0
-    [ "${E2E_NO_A11Y:-0}" = 1 ] && return 0
-    command -v dbus-daemon >/dev/null && [ -x /usr/libexec/at-spi-bus-launcher ] &&
-        "$E2E_PYTHON" -c 'import dbus' 2>/dev/null || return 0
+# The window manager named in the table has put up its check window (_NET_SUPPORTING_WM_CHECK),
+# which it does once it manages the windows that come.
+e2e_wm_ready() {
+    local check
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | sed -n 's/.*window id # //p')
+    [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME 2>/dev/null | grep -q "= \"$E2E_WM_NAME"
+}
+
+# Whether the program's texts and states can be read here; E2E_NO_A11Y=1 runs the tests as on a
+# machine without it.
+e2e_accessibility_possible() {
+    [ "${E2E_NO_A11Y:-0}" != 1 ] && command -v dbus-daemon >/dev/null &&
+        [ -x /usr/libexec/at-spi-bus-launcher ] && "$E2E_PYTHON" -c 'import dbus' 2>/dev/null
+}
+
+# A private session bus for the display's window manager and program; sets E2E_BUS=1.
+e2e_start_session_bus() {
+    E2E_BUS=0
     local bus
-    bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>/dev/null) || return 0
+    bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>/dev/null) || return 1
     export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
     E2E_PIDS+=("${bus##*$'\n'}")
+    E2E_BUS=1
+}
+
+# Asking the session bus for the accessibility bus starts that one, before the program looks for
+# it. E2E_A11Y tells whether texts and states can be read.
+e2e_start_accessibility_bus() {
+    E2E_A11Y=0
+    e2e_accessibility_possible || return 0
     "$E2E_PYTHON" "$E2E_LIB_DIR/a11y.py" ready >/dev/null 2>&1 && E2E_A11Y=1
+    return 0
 }
 
 # Starts the program with DIR as its current directory; sets E2E_APP_PID and E2E_WINDOW. Returns
@@ -104,8 +182,64 @@ e2e_start_app() {
     return 1
 }
 
+# --- The splash window: up for about a second before the main window comes, so it is read the
+# moment it is seen.
+
+# e2e_start_with_splash DIR NAME: starts the program in DIR (its output in app-NAME.log) and waits
+# (at most 10 s) for its splash window. Sets E2E_APP_PID, E2E_SPLASH and E2E_SPLASH_SEEN_AT, and at
+# once E2E_SPLASH_PLACE (X,Y), E2E_SPLASH_SIZE (WIDTHxHEIGHT), E2E_SPLASH_FRAME (the frame's left,
+# right, top and bottom) and E2E_SPLASH_KIND (its type and states, as xprop prints them).
+e2e_start_with_splash() {
+    (cd "$1" && exec env -u QT_QPA_PLATFORM "${E2E_APP_ENV[@]}" "$E2E_BINARY") >"$E2E_OUT/app-$2.log" 2>&1 &
+    E2E_APP_PID=$!
+    E2E_PIDS+=("$E2E_APP_PID")
+    E2E_SPLASH=""
+    local _
+    for _ in $(seq 1000); do
+        E2E_SPLASH=$(e2e_visible_window '^Snipwell$')
+        [ -n "$E2E_SPLASH" ] && break
+        kill -0 "$E2E_APP_PID" 2>/dev/null || break
+        sleep 0.01
+    done
+    E2E_SPLASH_SEEN_AT=$(e2e_now_ms)
+    [ -n "$E2E_SPLASH" ] || return 1
+    E2E_SPLASH_PLACE=$(e2e_position "$E2E_SPLASH")
+    E2E_SPLASH_SIZE=$(e2e_client_size "$E2E_SPLASH")
+    E2E_SPLASH_FRAME=$(e2e_frame_extents "$E2E_SPLASH")
+    E2E_SPLASH_KIND=$(xprop -id "$E2E_SPLASH" _NET_WM_WINDOW_TYPE _NET_WM_STATE 2>/dev/null)
+}
+
+# e2e_wait_splash_gone SINCE LIMIT: waits until no splash window is visible, at most LIMIT ms
+# from SINCE (a time of e2e_now_ms); sets E2E_SPLASH_GONE_MS, the time from SINCE until then.
+e2e_wait_splash_gone() {
+    local since=$1 limit=$2
+    while [ -n "$(e2e_visible_window '^Snipwell$')" ]; do
+        [ $(($(e2e_now_ms) - since)) -gt "$limit" ] && break
+        sleep 0.02
+    done
+    E2E_SPLASH_GONE_MS=$(($(e2e_now_ms) - since))
+    [ -z "$(e2e_visible_window '^Snipwell$')" ]
+}
+
+# The splash window has no frame, stays above other windows and has no task-bar entry, as read
+# by e2e_start_with_splash. Task bars leave out splash windows, as they do windows that ask to be
+# skipped.
+e2e_splash_unframed() {
+    e2e_same 0,0,0,0 "$E2E_SPLASH_FRAME"
+}
+
+e2e_splash_above() {
+    grep -q _NET_WM_STATE_ABOVE <<<"$E2E_SPLASH_KIND"
+}
+
+e2e_splash_off_task_bar() {
+    grep -q -E '= _NET_WM_WINDOW_TYPE_SPLASH|_NET_WM_STATE_SKIP_TASKBAR' <<<"$E2E_SPLASH_KIND"
+}
+
+# The fastest compression: ImageMagick's default takes seconds on a busy machine for a screen with
+# a gradient (mutter's background), a delay that a brief window's watch cannot afford.
 e2e_screenshot() {
-    import -window root "$E2E_OUT/$1.png" 2>/dev/null || true
+    import -window root -quality 10 "$E2E_OUT/$1.png" 2>/dev/null || true
 }
 
 # e2e_step WHAT: a screenshot of the screen named by the step's number and what it shows.
@@ -176,8 +310,9 @@ e2e_wait_exit() {
 
 # --- Acting as a person: keys go to whichever window has the focus, as the user's would.
 
+# A window manager that does not activate the window would keep xdotool waiting for ever.
 e2e_activate() {
-    xdotool windowactivate --sync "${1:-$E2E_WINDOW}" 2>/dev/null
+    timeout 10 xdotool windowactivate --sync "${1:-$E2E_WINDOW}" 2>/dev/null
 }
 
 e2e_type() {
@@ -198,6 +333,10 @@ e2e_click() {
 
 e2e_visible_windows() {
     xdotool search --onlyvisible --name "$1" 2>/dev/null
+}
+
+e2e_visible_window() {
+    e2e_visible_windows "$1" | head -n1
 }
 
 # e2e_wait_window REGEX [EXCLUDED_ID...]: prints the id of a visible window whose name matches
@@ -253,10 +392,39 @@ e2e_outer_height() {
 # The rows the window manager's frame adds above and below the client area; they depend on the
 # theme's title font, so on the fonts the machine has.
 e2e_frame_height() {
-    local extents
-    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')
-    IFS=, read -r _ _ top bottom <<<"${extents:-0,0,0,0}"
+    local top bottom
+    IFS=, read -r _ _ top bottom <<<"$(e2e_frame_extents "$1")"
     echo $((top + bottom))
+}
+
+# The frame's left, right, top and bottom as the window manager tells (_NET_FRAME_EXTENTS); where
+# it does not, as the window it put around the client on the root window measures.
+e2e_frame_extents() {
+    local extents
+    extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    if [ -z "$extents" ]; then
+        local cx cy cw ch fx fy fw fh
+        read -r cx cy cw ch <<<"$(e2e_geometry "$1")"
+        read -r fx fy fw fh <<<"$(e2e_geometry "$(e2e_toplevel "$1")")"
+        extents="$((cx - fx)),$((fx + fw - cx - cw)),$((cy - fy)),$((fy + fh - cy - ch))"
+    fi
+    echo "$extents"
+}
+
+# Prints "X Y WIDTH HEIGHT" of the window on the screen.
+e2e_geometry() {
+    xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
+        /^  Width:/ {w = $2} /^  Height:/ {h = $2} END {print x, y, w, h}'
+}
+
+# The window's ancestor that is a child of the root window: the frame of a framed window.
+e2e_toplevel() {
+    local id=$1 parent
+    while parent=$(xwininfo -tree -id "$id" 2>/dev/null | sed -n 's/^  Parent window id: \(0x[0-9a-f]*\).*/\1/p') &&
+        [ -n "$parent" ] && ! xwininfo -tree -id "$id" | grep -q '^  Parent window id: .*(the root window)'; do
+        id=$parent
+    done
+    echo "$id"
 }
 
 e2e_has_state() {
