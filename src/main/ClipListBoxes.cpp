@@ -17,6 +17,8 @@ public:
     ScreenCentredBox(Icon icon, const QString& caption, const QString& text, QWidget* owner)
         : QMessageBox(icon, caption, text, NoButton, owner)
     {
+        // A file name is shown as it is, never read as markup.
+        setTextFormat(Qt::PlainText);
     }
 
 protected:

@@ -12,6 +12,10 @@ CommandBox::CommandBox(QWidget* parent)
 
 void CommandBox::keyPressEvent(QKeyEvent* event)
 {
+    if (isSystemCharacter(event)) {
+        event->ignore();
+        return;
+    }
     if (m_keyPressHook) {
         const QString typed = event->text();
         for (const QChar character : typed) {

@@ -1,6 +1,7 @@
 #include "EditField.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QValidator>
 
 namespace {
@@ -42,6 +43,14 @@ void EditField::setLetterCase(LetterCase letterCase)
 void EditField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (event->reason() != Qt::MouseFocusReason)
+    // Not after a click, a context menu or popup, or the window's activation: the text and the
+    // caret stay as the user left them.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::OtherFocusReason)
         selectAll();
+}
+
+bool EditField::isSystemCharacter(const QKeyEvent* event)
+{
+    return event->modifiers().testFlag(Qt::AltModifier) && !event->text().isEmpty();
 }

@@ -11,6 +11,10 @@ NewNameBox::NewNameBox(QWidget* parent)
 
 void NewNameBox::keyPressEvent(QKeyEvent* event)
 {
+    if (isSystemCharacter(event)) {
+        event->ignore();
+        return;
+    }
     // Enter's handling hides the box; the field itself has nothing to do with it.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (m_keyPressHook) {

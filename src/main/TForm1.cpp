@@ -61,6 +61,16 @@ void setEditColours(QWidget* field, const QColor& background, const QColor& text
     field->setPalette(palette);
 }
 
+// A Windows edit field shows its selection only while it has the focus; Qt would draw it in the
+// inactive colours, so every opened clip would show its whole body highlighted.
+void hideSelectionWithoutFocus(QWidget* field)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Inactive, QPalette::Text));
+    field->setPalette(palette);
+}
+
 void setLabelColours(QLabel* label, const QColor& background, const QColor& text)
 {
     QPalette palette = label->palette();
@@ -96,8 +106,7 @@ TForm1::TForm1(QWidget* parent)
     connectHandlers();
     Timer1->start();
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->geometry().center() - rect().center());
+    centreOnScreen();
 }
 
 TForm1::~TForm1() = default;
@@ -111,10 +120,12 @@ void TForm1::createControls()
     titlebox = makeControl<TitleLine>(this, "titlebox", 8, 32, 305, 17);
     titlebox->setFont(WindowFonts::editorFont());
     setEditColours(titlebox, QColor(0x00, 0x40, 0x80), Qt::white);
+    hideSelectionWithoutFocus(titlebox);
 
     mainbox = makeControl<BodyEditor>(this, "mainbox", 8, 56, 305, 182);
     mainbox->setFont(WindowFonts::editorFont());
     setEditColours(mainbox, QColor(0xF2, 0xF9, 0xFF), Qt::black);
+    hideSelectionWithoutFocus(mainbox);
 
     CheckBox1 = makeControl<QCheckBox>(this, "CheckBox1", 128, 8, 97, 17);
     CheckBox1->setText(QStringLiteral("AlwaysOnTop"));
@@ -142,10 +153,13 @@ void TForm1::createControls()
     Button1 = makeControl<QPushButton>(this, "Button1", 240, 247, 73, 22);
     Button1->setText(QStringLiteral("Create"));
     Button1->setFocusPolicy(Qt::StrongFocus);
+    // Enter presses a focused button, as Space does; Qt does that only inside a dialog.
+    Button1->setAutoDefault(true);
 
     Button2 = makeControl<QPushButton>(this, "Button2", 240, 279, 73, 22);
     Button2->setText(QStringLiteral("Delete"));
     Button2->setFocusPolicy(Qt::StrongFocus);
+    Button2->setAutoDefault(true);
 
     newfile = makeControl<NewNameBox>(this, "newfile", 240, 245, 72, 21);
     newfile->hide();
@@ -232,6 +246,27 @@ void TForm1::paintEvent(QPaintEvent*)
 {
     // Painted rather than set in the palette, which every control would inherit.
     QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void TForm1::centreOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->geometry().center());
+    move(frame.topLeft());
+}
+
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The frame's size is known only once the window manager has framed the window, which
+    // moves it: the frame, not the client area, is then centred, once.
+    if (!m_centredWithFrame && frameGeometry().size() != size()) {
+        m_centredWithFrame = true;
+        centreOnScreen();
+    }
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -54,11 +54,14 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void createControls();
     void describeControlsForScreenReaders();
     void connectHandlers();
+    // Places the window, frame included, in the middle of the primary screen.
+    void centreOnScreen();
 
     // The selected entry's path in the list directory; empty when no entry is selected.
     QByteArray selectedPath() const;
@@ -106,6 +109,7 @@ private:
     QByteArray m_listDirectory;
     // The list is read for the first time when the window is first shown.
     bool m_listHasWindow = false;
+    bool m_centredWithFrame = false;
 };
 
 // The main window, from its creation at start-up until the program ends.

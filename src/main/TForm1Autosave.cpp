@@ -22,8 +22,9 @@ void TForm1::Timer1Timer()
 {
     const bool present = m_store.bodyPresent();
     for (ClipTextEdit* editor : { static_cast<ClipTextEdit*>(mainbox), static_cast<ClipTextEdit*>(titlebox) }) {
-        // Qt would hand the focus on to the next control; here it leaves the editor for none.
-        if (!present && editor->hasFocus())
+        // Qt would hand the focus on to the next control; here it leaves the editor for none, also
+        // while the window is inactive, so that activation gives it to the command box.
+        if (!present && focusWidget() == editor)
             editor->clearFocus();
         editor->setEnabled(present);
     }

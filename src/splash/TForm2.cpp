@@ -21,11 +21,19 @@ namespace {
 
 constexpr int kTimerInterval = 1000;
 
+constexpr Qt::WindowFlags kFrameless = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint;
+// A splash-type window has no frame and no task-bar entry of its own.
+constexpr Qt::WindowFlags kSplashFlags = Qt::SplashScreen | kFrameless;
+// Window managers neither focus a splash-type window nor let it be closed from the keyboard,
+// and KWin hides one at a click before the click reaches it: the About window is a dialog
+// instead, which a window manager activates, closes at its close request and never hides on
+// its own. As a transient window it has no task-bar entry either.
+constexpr Qt::WindowFlags kAboutFlags = Qt::Dialog | kFrameless;
+
 } // namespace
 
 TForm2::TForm2(QWidget* parent)
-    // A splash-type window has no frame and no task-bar entry of its own.
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, kSplashFlags)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Snipwell"));
@@ -64,8 +72,11 @@ void TForm2::ShowModal()
     const QPointer<TForm2> self(this);
     QEventLoop loop;
     m_modalLoop = &loop;
+    if (AboutMode)
+        setWindowFlags(kAboutFlags);
     setWindowModality(Qt::ApplicationModal);
     show();
+    activateWindow();
     // Ends when the window closes, or with every other loop at a quit request.
     loop.exec(QEventLoop::DialogExec);
     if (!self)
@@ -101,6 +112,15 @@ void TForm2::closeEvent(QCloseEvent* event)
         setAttribute(Qt::WA_DeleteOnClose, false);
         m_modalLoop->exit();
     }
+}
+
+void TForm2::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // A window manager that minimises or hides the modal window would leave the program waiting
+    // for a click that can no longer come: taken as a close request.
+    if (event->type() == QEvent::WindowStateChange && m_modalLoop && isMinimized())
+        close();
 }
 
 void TForm2::paintEvent(QPaintEvent*)

@@ -96,7 +96,7 @@ public:
     }
 
     // Types through the window, so that each key goes where the focus is: "\r" is Enter, "\x1b"
-    // Esc, "\b" Backspace, "\t" Tab.
+    // Esc, "\b" Backspace, "\t" Tab, "\x1a" Ctrl+Z.
     void type(const QString& keys) const
     {
         for (const QChar key : keys) {
@@ -112,6 +112,9 @@ public:
                 break;
             case u'\t':
                 QTest::keyClick(handle(), Qt::Key_Tab);
+                break;
+            case u'\x1a':
+                QTest::keyClick(handle(), Qt::Key_Z, Qt::ControlModifier);
                 break;
             default:
                 QTest::keyClick(handle(), key.toLatin1());

@@ -41,6 +41,10 @@ private slots:
     void slashSwitchesTopmostAndRefreshes();
     void escSwitchesLayout_data();
     void escSwitchesLayout();
+    void altCharactersRunNoCommand_data();
+    void altCharactersRunNoCommand();
+    void focusSelectsAll_data();
+    void focusSelectsAll();
     void mousePressOnNameDisplayKeepsFocusInBox_data();
     void mousePressOnNameDisplayKeepsFocusInBox();
 
@@ -249,6 +253,19 @@ void TestCommandBox::clearAfterCommand_data()
                                         << "abcdefgh"
                                         << "\bx"
                                         << "x";
+    // What the program emptied, Ctrl+Z does not bring back.
+    QTest::newRow("no undo after Enter") << "ab\r\x1a"
+                                         << ""
+                                         << "x"
+                                         << "x";
+    QTest::newRow("no undo after ?") << "ab?\x1a"
+                                     << ""
+                                     << "x"
+                                     << "x";
+    QTest::newRow("typing is undone") << "ab\x1a"
+                                      << ""
+                                      << "x"
+                                      << "x";
 }
 
 void TestCommandBox::clearAfterCommand()
@@ -357,6 +374,59 @@ void TestCommandBox::escSwitchesLayout()
     }
     QCOMPARE(inputbox()->text(), QStringLiteral("ab"));
     QCOMPARE(QApplication::focusWidget(), inputbox());
+}
+
+void TestCommandBox::altCharactersRunNoCommand_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<char>("character");
+
+    QTest::newRow("Alt+/") << int(Qt::Key_Slash) << '/';
+    QTest::newRow("Alt+?") << int(Qt::Key_Question) << '?';
+    QTest::newRow("Alt+*") << int(Qt::Key_Asterisk) << '*';
+    QTest::newRow("Alt+Enter") << int(Qt::Key_Return) << '\r';
+}
+
+void TestCommandBox::altCharactersRunNoCommand()
+{
+    QFETCH(int, key);
+    QFETCH(char, character);
+    showWithClipA();
+    m_f->window()->setTopmost(true);
+    m_f->type(QStringLiteral("a"));
+    Form2 = nullptr;
+
+    QTest::sendKeyEvent(QTest::Click, m_f->handle(), Qt::Key(key), character, Qt::AltModifier);
+    QCOMPARE(inputbox()->text(), QStringLiteral("a"));
+    QCOMPARE(QApplication::focusWidget(), inputbox());
+    QVERIFY(m_f->window()->isTopmost());
+    QCOMPARE(Form2, nullptr);
+    QCOMPARE(QGuiApplication::clipboard()->text(), kMarker);
+}
+
+void TestCommandBox::focusSelectsAll_data()
+{
+    QTest::addColumn<Qt::FocusReason>("reason");
+    QTest::addColumn<bool>("selected");
+
+    QTest::newRow("Tab") << Qt::TabFocusReason << true;
+    QTest::newRow("Shift+Tab") << Qt::BacktabFocusReason << true;
+    QTest::newRow("the program") << Qt::OtherFocusReason << true;
+    QTest::newRow("click") << Qt::MouseFocusReason << false;
+    QTest::newRow("back from a context menu") << Qt::PopupFocusReason << false;
+    QTest::newRow("window activation") << Qt::ActiveWindowFocusReason << false;
+}
+
+void TestCommandBox::focusSelectsAll()
+{
+    QFETCH(Qt::FocusReason, reason);
+    QFETCH(bool, selected);
+    QVERIFY(m_f->show());
+    m_f->type(QStringLiteral("ab"));
+    titlebox()->setFocus();
+    inputbox()->setFocus(reason);
+    QCOMPARE(QApplication::focusWidget(), inputbox());
+    QCOMPARE(inputbox()->selectedText(), selected ? QStringLiteral("ab") : QString());
 }
 
 void TestCommandBox::mousePressOnNameDisplayKeepsFocusInBox_data()
