@@ -8,6 +8,10 @@
 wm=${1:-${E2E_WM:-openbox}}
 source "$(dirname "$0")/lib.sh"
 
+if ! e2e_wm_table "$wm"; then
+    echo "unknown window manager: $wm" >&2
+    exit 2
+fi
 if ! e2e_wm_installed "$wm"; then
     echo "SKIP: the window manager $wm is not installed here"
     exit 77
