@@ -24,5 +24,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # recommends the platform plugins without which no window can open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wine, fonts-croscore, qt6-qpa-plugins")
+# Where a Wayland session also runs XWayland, the program runs there and never loads Qt's Wayland
+# plugin; only a session without an X server needs it, to open a window at all (a normal one, not
+# topmost). So a recommendation: apt installs it by default, and an X11-only machine may go without.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 
 include(CPack)

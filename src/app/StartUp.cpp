@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "ApplicationTitle.h"
+#include "ClipboardHandOver.h"
 #include "DetectableAutoRepeat.h"
 #include "JpegPicture.h"
 #include "TForm1.h"
@@ -42,6 +43,7 @@ int runSnipwell(QApplication& application)
     enableDetectableAutoRepeat();
     // Pictures decode for the display the program starts on, whatever happens to it later.
     JpegPicture::fixDisplayDepthFromScreen();
+    ClipboardHandOver clipboardHandOver;
 
     // The splash window comes first, above everything, and releases itself after its second. One
     // still open when start-up fails or the program ends goes with it.
@@ -78,5 +80,10 @@ int runSnipwell(QApplication& application)
     // Every window goes at once, also a splash or About window that is still open.
     for (QWidget* window : QApplication::topLevelWidgets())
         window->hide();
+    // Before the application object takes Qt's clipboard with it, and with no window of ours
+    // left to act while the manager is waited for.
+    delete splash.data();
+    mainWindow.reset();
+    clipboardHandOver.handOver();
     return exitCode;
 }

@@ -36,7 +36,9 @@ int main(int argc, char* argv[])
         return CommandLine::answer(command);
     // Past a file-size limit a save must fail with its error box, not end the program.
     std::signal(SIGXFSZ, SIG_IGN);
-    PlatformChoice::preferX11UnderWayland(argc, argv);
+    // Before the application object, whose construction aborts when no platform can start.
+    if (!PlatformChoice::preparePlatform(argc, argv))
+        return 1;
     SnipwellApplication application(argc, argv);
     try {
         if (command.fromMenu)

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 
 using CommandLine::Request;
+using PlatformChoice::Platform;
 using PlatformChoice::Session;
 
 class tst_Launch : public QObject
@@ -34,6 +35,7 @@ private slots:
     void platformChoice_data();
     void platformChoice();
     void unreachableXServerIsDetected();
+    void compositorAndPluginAreFound();
 
 private:
     QString m_startFolder;
@@ -91,6 +93,9 @@ void tst_Launch::programAnswersWithoutADisplay_data()
     QTest::newRow("version") << u"--version"_qs << 0 << u"Snipwell 1.0\n"_qs << QString();
     QTest::newRow("unknown option") << u"--bogus"_qs << 2 << QString()
                                     << u"snipwell: unknown option '--bogus'\n"_qs + CommandLine::usage();
+    QTest::newRow("a window asked for")
+        << u"--from-menu"_qs << 1 << QString()
+        << u"snipwell: cannot open a window: DISPLAY is not set, and WAYLAND_DISPLAY is not set\n"_qs;
 }
 
 void tst_Launch::programAnswersWithoutADisplay()
@@ -102,7 +107,7 @@ void tst_Launch::programAnswersWithoutADisplay()
 
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+    for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE", "QT_QPA_PLATFORM" })
         environment.remove(QString::fromLatin1(name));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(SNIPWELL_BINARY), { option });
@@ -180,51 +185,79 @@ void tst_Launch::homeFallsBackToPasswordEntry()
 
 void tst_Launch::platformChoice_data()
 {
-    QTest::addColumn<QByteArray>("platform");
-    QTest::addColumn<bool>("platformArgument");
-    QTest::addColumn<QByteArray>("waylandDisplay");
-    QTest::addColumn<QByteArray>("sessionType");
-    QTest::addColumn<QByteArray>("display");
-    QTest::addColumn<bool>("reachable");
-    QTest::addColumn<bool>("useX11");
+    QTest::addColumn<Session>("session");
+    QTest::addColumn<QByteArray>("xServer"); // the display an X server answers on
+    QTest::addColumn<QByteArray>("compositor"); // the socket a Wayland compositor answers on
+    QTest::addColumn<bool>("plugin"); // Qt's Wayland plugin is installed
+    QTest::addColumn<Platform>("platform");
+    QTest::addColumn<QByteArray>("problem");
 
-    QTest::newRow("wayland with XWayland") << QByteArray() << false << QByteArray("wayland-0") << QByteArray("wayland")
-                                           << QByteArray(":0") << true << true;
-    QTest::newRow("session type alone") << QByteArray() << false << QByteArray() << QByteArray("wayland")
-                                        << QByteArray(":1") << true << true;
-    QTest::newRow("X server not answering")
-        << QByteArray() << false << QByteArray("wayland-0") << QByteArray() << QByteArray(":0") << false << false;
-    QTest::newRow("no DISPLAY") << QByteArray() << false << QByteArray("wayland-0") << QByteArray("wayland")
-                                << QByteArray() << true << false;
-    QTest::newRow("user chose a platform") << QByteArray("wayland") << false << QByteArray("wayland-0")
-                                           << QByteArray("wayland") << QByteArray(":0") << true << false;
-    QTest::newRow("user chose on the command line") << QByteArray() << true << QByteArray("wayland-0")
-                                                    << QByteArray("wayland") << QByteArray(":0") << true << false;
-    QTest::newRow("plain X11 session") << QByteArray() << false << QByteArray() << QByteArray("x11") << QByteArray(":0")
-                                       << true << false;
+    const auto row = [](const char* name, const Session& session, const char* xServer, const char* compositor,
+                        bool plugin, Platform platform, const char* problem = "") {
+        QTest::newRow(name) << session << QByteArray(xServer) << QByteArray(compositor) << plugin << platform
+                            << QByteArray(problem);
+    };
+    row("wayland with XWayland", { .waylandDisplay = "wayland-0", .sessionType = "wayland", .display = ":0" }, ":0",
+        "wayland-0", true, Platform::X11);
+    row("session type alone", { .sessionType = "wayland", .display = ":1" }, ":1", "wayland-0", true, Platform::X11);
+    row("X server not answering", { .waylandDisplay = "wayland-0", .display = ":0" }, "", "wayland-0", true,
+        Platform::Wayland);
+    row("no DISPLAY", { .waylandDisplay = "wayland-0", .sessionType = "wayland" }, ":0", "wayland-0", true,
+        Platform::Wayland);
+    row("user chose a platform",
+        { .qpaPlatform = "wayland", .waylandDisplay = "wayland-0", .sessionType = "wayland", .display = ":0" }, ":0",
+        "wayland-0", true, Platform::Default);
+    row("user chose on the command line",
+        { .waylandDisplay = "wayland-0", .sessionType = "wayland", .display = ":0", .platformArgument = "xcb" }, ":0",
+        "wayland-0", true, Platform::Default);
+    row("plain X11 session", { .sessionType = "x11", .display = ":0" }, ":0", "", false, Platform::Default);
+    row("session type alone finds libwayland's default socket", { .sessionType = "wayland" }, "", "wayland-0", true,
+        Platform::Wayland);
+    row("nothing to open a window on", {}, "", "", true, Platform::None,
+        "DISPLAY is not set, and WAYLAND_DISPLAY is not set");
+    row("X11 session whose server has gone", { .sessionType = "x11", .display = ":0" }, "", "", true, Platform::None,
+        "no X server answers on display :0, and WAYLAND_DISPLAY is not set");
+    row("Wayland alone without Qt's plugin", { .waylandDisplay = "wayland-1" }, "", "wayland-1", false, Platform::None,
+        "DISPLAY is not set, and Qt's Wayland plugin is not installed (Debian package qt6-wayland)");
+    row("compositor gone too", { .waylandDisplay = "wayland-1", .display = ":0" }, "", "wayland-0", true,
+        Platform::None, "no X server answers on display :0, and no Wayland compositor answers on wayland-1");
+    row("user chose Wayland without Qt's plugin", { .qpaPlatform = "wayland", .display = ":0" }, ":0", "", false,
+        Platform::None,
+        "the platform wayland needs Qt's Wayland plugin, which is not installed (Debian package qt6-wayland)");
+    row("user's list falls back to X11", { .qpaPlatform = "wayland;xcb", .display = ":0" }, ":0", "", false,
+        Platform::Default);
+    row("user chose X11 without a server", { .qpaPlatform = "xcb", .display = ":5" }, "", "", false, Platform::None,
+        "the platform xcb needs an X server, and no X server answers on display :5");
+    row("user chose a platform of neither kind", { .qpaPlatform = "offscreen" }, "", "", false, Platform::Default);
+    row("command line over QT_QPA_PLATFORM",
+        { .qpaPlatform = "xcb", .display = ":0", .platformArgument = "wayland-egl" }, ":0", "", false, Platform::None,
+        "the platform wayland-egl needs Qt's Wayland plugin, which is not installed (Debian package qt6-wayland)");
 }
 
 void tst_Launch::platformChoice()
 {
-    QFETCH(QByteArray, platform);
-    QFETCH(bool, platformArgument);
-    QFETCH(QByteArray, waylandDisplay);
-    QFETCH(QByteArray, sessionType);
-    QFETCH(QByteArray, display);
-    QFETCH(bool, reachable);
-    QFETCH(bool, useX11);
+    QFETCH(Session, session);
+    QFETCH(QByteArray, xServer);
+    QFETCH(QByteArray, compositor);
+    QFETCH(bool, plugin);
+    QFETCH(Platform, platform);
+    QFETCH(QByteArray, problem);
 
-    Session session { platform, waylandDisplay, sessionType, display, platformArgument };
-    QByteArray asked;
-    const bool chosen = PlatformChoice::shouldUseX11(session, [&](const QByteArray& name) {
-        asked = name;
-        return reachable;
-    });
-    QCOMPARE(chosen, useX11);
-    // Connecting costs a round trip, so the server is only asked when it decides the outcome.
-    const bool mustAsk = platform.isEmpty() && !platformArgument && !display.isEmpty()
-        && (!waylandDisplay.isEmpty() || sessionType == "wayland");
-    QCOMPARE(asked, mustAsk ? display : QByteArray());
+    QByteArray askedX;
+    const PlatformChoice::Probes probes {
+        [&](const QByteArray& display) {
+            askedX = display;
+            return display == xServer;
+        },
+        [&](const QByteArray& name) { return name == compositor; },
+        [&](const Session&) { return plugin; },
+    };
+    const PlatformChoice::Choice choice = PlatformChoice::choose(session, probes);
+    QCOMPARE(choice.platform, platform);
+    QCOMPARE(choice.problem, problem);
+    // Connecting costs a round trip: the X server is asked only when no platform, or X11, was chosen.
+    const QByteArray chosen = session.platformArgument.isEmpty() ? session.qpaPlatform : session.platformArgument;
+    QCOMPARE(askedX, chosen.isEmpty() || chosen == "xcb" ? session.display : QByteArray());
 }
 
 void tst_Launch::unreachableXServerIsDetected()
@@ -234,9 +267,24 @@ void tst_Launch::unreachableXServerIsDetected()
     char program[] = "snipwell";
     char option[] = "-platform";
     char name[] = "offscreen";
-    char* argv[] = { program, option, name, nullptr };
-    QVERIFY(PlatformChoice::currentSession(3, argv).platformArgument);
-    QVERIFY(!PlatformChoice::currentSession(1, argv).platformArgument);
+    char displayOption[] = "--display";
+    char display[] = ":9";
+    char* argv[] = { program, option, name, displayOption, display, nullptr };
+    const Session session = PlatformChoice::currentSession(5, argv);
+    QCOMPARE(session.platformArgument, QByteArray("offscreen"));
+    QCOMPARE(session.display, QByteArray(":9"));
+    QVERIFY(PlatformChoice::currentSession(1, argv).platformArgument.isEmpty());
+}
+
+void tst_Launch::compositorAndPluginAreFound()
+{
+    QTemporaryDir folder;
+    QVERIFY(!PlatformChoice::compositorAnswers(QFile::encodeName(folder.path()) + "/wayland-0"));
+    // Found by its file name, so an empty file stands in for the plugin.
+    QVERIFY(QDir(folder.path()).mkdir(u"platforms"_qs));
+    QVERIFY(QFile(folder.path() + u"/platforms/libqwayland-generic.so"_qs).open(QIODevice::WriteOnly));
+    QVERIFY(PlatformChoice::waylandPluginInstalled(
+        { .platformPluginPath = QFile::encodeName(folder.path()) + "/platforms" }));
 }
 
 QTEST_GUILESS_MAIN(tst_Launch)

@@ -28,6 +28,7 @@ private slots:
     void readOnlyBodyShowsTheErrorAtEveryRelease();
     void errorBoxClosedByAKeyStaysClosed_data();
     void errorBoxClosedByAKeyStaysClosed();
+    void bodyFileGoneAndBack_data();
     void bodyFileGoneAndBack();
     void titleFileGoneSavesNothing();
     void previousClipIsNeverSavedIntoAnother();
@@ -230,18 +231,38 @@ void TestAutosave::errorBoxClosedByAKeyStaysClosed()
     QCOMPARE(m_f->readFile(QStringLiteral("faq1.txt")), QByteArray("one\ntwo"));
 }
 
+void TestAutosave::bodyFileGoneAndBack_data()
+{
+    QTest::addColumn<bool>("whileInactive");
+    QTest::newRow("window active") << false;
+    // Removed in a file manager: coming back, the focus goes to the command box, not the list.
+    QTest::newRow("window inactive") << true;
+}
+
 void TestAutosave::bodyFileGoneAndBack()
 {
+    QFETCH(bool, whileInactive);
     openFaq1();
     clickToEnd(mainbox());
     m_f->type(QStringLiteral("x"));
+    auto otherWindow = std::make_unique<QWidget>();
+    if (whileInactive) {
+        otherWindow->show();
+        otherWindow->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(otherWindow.get()));
+    }
 
     QVERIFY(QFile::remove(m_f->path(QStringLiteral("faq1.txt"))));
     QTRY_VERIFY_WITH_TIMEOUT(editorsDisabled(), kPollWait);
     QCOMPARE(mainbox()->clipText(), QStringLiteral("one\r\ntwox"));
     QCOMPARE(titlebox()->clipText(), QStringLiteral("Title"));
     // The focus left the editor for no control, and the editor takes neither clicks nor keys.
-    QVERIFY(!QApplication::focusWidget());
+    QCOMPARE(m_f->window()->focusWidget(), nullptr);
+    if (whileInactive) {
+        otherWindow.reset();
+        QVERIFY(m_f->reactivate());
+        QCOMPARE(QApplication::focusWidget(), m_f->control<QWidget>("inputbox"));
+    }
     QTest::mouseClick(mainbox()->viewport(), Qt::LeftButton, {}, QPoint(4, 4));
     QVERIFY(!mainbox()->hasFocus());
     m_f->type(QStringLiteral("z"));

@@ -34,6 +34,7 @@ struct BoxDetails
     QString defaultButton;
     QString escapeButton;
     QPoint centre;
+    Qt::TextFormat format = Qt::AutoText;
 };
 
 const QString kMarker = QStringLiteral("clipboard before");
@@ -69,6 +70,8 @@ private slots:
     void createOutcomes();
 
     void deleteWithYesRemovesBothFilesAndClearsDisplays();
+    void enterPressesAFocusedButton_data();
+    void enterPressesAFocusedButton();
     void deleteAsksNothingWithoutFile_data();
     void deleteAsksNothingWithoutFile();
     void deleteOfReadOnlyBodyKeepsIt();
@@ -186,7 +189,8 @@ void TestClipList::answerNextBox(BoxDetails& details, std::function<void(QMessag
                     texts,
                     box->defaultButton() ? box->defaultButton()->text() : QString(),
                     box->escapeButton() ? box->escapeButton()->text() : QString(),
-                    box->geometry().center() };
+                    box->geometry().center(),
+                    box->textFormat() };
         answer(box);
     });
     timer->start(10);
@@ -581,6 +585,7 @@ void TestClipList::createOutcomes()
         QCOMPARE(details.buttons, QStringList { QStringLiteral("OK") });
         QCOMPARE(details.defaultButton, QStringLiteral("OK"));
         QCOMPARE(details.escapeButton, QStringLiteral("OK"));
+        QCOMPARE(details.format, Qt::PlainText);
     }
 
     QStringList after = before;
@@ -635,6 +640,8 @@ void TestClipList::deleteWithYesRemovesBothFilesAndClearsDisplays()
     QCOMPARE(details.buttons, (QStringList { "&Yes", "&No" }));
     QCOMPARE(details.defaultButton, QStringLiteral("&Yes"));
     QCOMPARE(details.escapeButton, QStringLiteral("&No"));
+    // A file named like markup is shown as it is named.
+    QCOMPARE(details.format, Qt::PlainText);
     const QPoint offCentre = details.centre - QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY2(offCentre.manhattanLength() < 40,
              qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
@@ -648,6 +655,30 @@ void TestClipList::deleteWithYesRemovesBothFilesAndClearsDisplays()
     QCOMPARE(entries(), QStringList { QStringLiteral("other.txt") });
     QCOMPARE(selectedRow(), -1);
     QCOMPARE(focusAfterBox(), QStringLiteral("inputbox"));
+}
+
+void TestClipList::enterPressesAFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("asks");
+
+    QTest::newRow("Create") << "Button1" << false;
+    QTest::newRow("Delete") << "Button2" << true;
+}
+
+void TestClipList::enterPressesAFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, asks);
+    showWithThreeClips();
+    clickEntry(0);
+    control<QWidget>(qPrintable(button))->setFocus(Qt::TabFocusReason);
+
+    BoxDetails details;
+    answerNextBox(details, [](QMessageBox* box) { clickButton(box, QStringLiteral("&No")); });
+    key(Qt::Key_Return);
+    QCOMPARE(details.seen, asks);
+    QCOMPARE(newfile()->isVisible(), !asks);
 }
 
 void TestClipList::deleteAsksNothingWithoutFile_data()

@@ -39,6 +39,8 @@ depends_on() {
 e2e_check "Depends: the libraries the program links" depends_on libqt6widgets6 libjpeg62-turbo libxcb-xkb1
 e2e_check "Depends: the fonts of the layout and Qt's platform plugins" \
     depends_on fonts-wine fonts-croscore qt6-qpa-plugins
+# Only a Wayland session without an X server loads it: recommended, not required.
+e2e_check "Recommends: Qt's Wayland plugin (got: $(field Recommends))" test "$(field Recommends)" = qt6-wayland
 known() {
     local p unknown=0
     for p in $depends; do

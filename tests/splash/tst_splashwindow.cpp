@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "ErrorBox.h"
 #include "PictureBox.h"
 #include "SplashPicture.h"
 #include "TForm2.h"
@@ -95,6 +96,9 @@ private slots:
     void splashClosedByTheWindowSystemLeavesMainWindowAlone();
     void aboutStaysUntilItsPictureIsClicked();
     void aboutClosesAtTheFirstClickOfADoubleClick();
+    void aboutEndsWhenTheWindowManagerClosesOrHidesIt_data();
+    void aboutEndsWhenTheWindowManagerClosesOrHidesIt();
+    void errorBoxOutlivesTheSplashWindow();
     void questionMarkOpensAboutAndLeavesCommandBoxEmpty();
     void aboutOpenedOverTheSplashLetsTheSplashFinish();
     void brokenPictureShowsErrorBoxAndNoAboutWindow();
@@ -249,6 +253,55 @@ void TestSplashWindow::aboutClosesAtTheFirstClickOfADoubleClick()
     QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
     QVERIFY(closedAtFirstClick);
     QVERIFY(seen.isNull());
+}
+
+void TestSplashWindow::aboutEndsWhenTheWindowManagerClosesOrHidesIt_data()
+{
+    QTest::addColumn<bool>("minimise");
+    QTest::newRow("close request") << false;
+    // As KWin does to a splash-type window at a click.
+    QTest::newRow("minimised") << true;
+}
+
+void TestSplashWindow::aboutEndsWhenTheWindowManagerClosesOrHidesIt()
+{
+    QFETCH(bool, minimise);
+    WindowFixture fixture;
+    Form1 = fixture.window();
+    QVERIFY(fixture.show());
+    QPointer<TForm2> seen;
+    Qt::WindowType type = Qt::Widget;
+    whileAboutIsOpen(this, [&](TForm2* about) {
+        seen = about;
+        type = about->windowType();
+        if (minimise)
+            about->setWindowState(Qt::WindowMinimized);
+        else
+            about->windowHandle()->close();
+        return true;
+    });
+    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    // A dialog, which window managers activate and never hide by themselves.
+    QCOMPARE(type, Qt::Dialog);
+    QVERIFY(seen.isNull());
+    QVERIFY(fixture.window()->isEnabled());
+}
+
+void TestSplashWindow::errorBoxOutlivesTheSplashWindow()
+{
+    WindowFixture fixture;
+    Form1 = fixture.window();
+    QVERIFY(fixture.show());
+    const QPointer<TForm2> splash = showSplash(fixture.window());
+    splash->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(splash));
+
+    // Open while the splash window frees itself: the box must not have been its child.
+    SeenBox seen;
+    fixture.answerNextBox(seen, [&splash] { return splash.isNull(); });
+    ErrorBox::show(QStringLiteral("Cannot create file .hed"));
+    QVERIFY(seen.seen);
+    QVERIFY(splash.isNull());
 }
 
 void TestSplashWindow::questionMarkOpensAboutAndLeavesCommandBoxEmpty()
