@@ -97,6 +97,12 @@ e2e_start_display() {
     done
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
+    # The server answers before anything else starts on it: a window manager that finds no display
+    # ends at once.
+    e2e_wait_until 10 xprop -root WM_NAME >/dev/null 2>&1 || {
+        echo "the X server on $DISPLAY does not answer" >&2
+        return 1
+    }
     E2E_A11Y=0
     if [ "$E2E_WM_BUS" = 1 ] || e2e_accessibility_possible; then
         e2e_start_session_bus || {
