@@ -10,9 +10,11 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTimer>
 #include <QWindow>
 
+#include "AccessibleRoles.h"
 #include "ApplicationTitle.h"
 #include "BodyEditor.h"
 #include "ClickFilter.h"
@@ -223,6 +225,15 @@ void TForm1::describeControlsForScreenReaders()
         role.control->setAccessibleName(QString::fromLatin1(role.name));
         role.control->setAccessibleDescription(QString::fromLatin1(role.description));
     }
+    mainbox->verticalScrollBar()->setAccessibleName(QStringLiteral("Body scroll bar"));
+    FileListBox1->verticalScrollBar()->setAccessibleName(QStringLiteral("Clip list scroll bar"));
+
+    // Qt would call a plain widget window a filler and the link a static text.
+    AccessibleRoles::setRole(this, QAccessible::Window);
+    AccessibleRoles::setRole(Label3, QAccessible::Link, AccessibleRoles::Press::Yes);
+    // The compact window leaves them outside its client area, yet the program still uses them.
+    for (QWidget* control : std::initializer_list<QWidget*> { mainbox, FileListBox1, Button1, Button2, newfile, Label2 })
+        AccessibleRoles::hideWhenOutsideWindow(control);
 }
 
 void TForm1::connectHandlers()
@@ -305,6 +316,7 @@ void TForm1::setOuterHeight(int height)
 {
     const int decoration = frameGeometry().height() - geometry().height();
     setFixedSize(width(), height - decoration);
+    AccessibleRoles::announceVisibilityChanges(this);
 }
 
 void TForm1::setCompactTabStops(bool compact)

@@ -9,6 +9,8 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include "AccessibleRoles.h"
+#include "ApplicationTitle.h"
 #include "ClipError.h"
 #include "ErrorBox.h"
 #include "HandlerGuard.h"
@@ -44,6 +46,9 @@ TForm2::TForm2(QWidget* parent)
     Image1 = new PictureBox(SplashPicture::bytes(), this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->move(1, 1);
+    Image1->setAccessibleName(QStringLiteral("Snipwell picture"));
+    AccessibleRoles::setRole(this, QAccessible::Window);
+    AccessibleRoles::setRole(Image1, QAccessible::Graphic, AccessibleRoles::Press::Yes);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -72,8 +77,14 @@ void TForm2::ShowModal()
     const QPointer<TForm2> self(this);
     QEventLoop loop;
     m_modalLoop = &loop;
-    if (AboutMode)
+    if (AboutMode) {
         setWindowFlags(kAboutFlags);
+        AccessibleRoles::setRole(this, QAccessible::Dialog);
+        setAccessibleName(QStringLiteral("About Snipwell"));
+        const QString howToClose = QStringLiteral("Click the picture, or press Alt+F4, to close the About box");
+        setAccessibleDescription(howToClose);
+        Image1->setAccessibleDescription(howToClose);
+    }
     setWindowModality(Qt::ApplicationModal);
     show();
     activateWindow();

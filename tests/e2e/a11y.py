@@ -6,6 +6,9 @@ message boxes, and whether a control is enabled or has the focus.
 
   a11y.py text NAME      the text of the control with the accessible name NAME
   a11y.py states NAME    its states, among: enabled focused checked selected showing
+  a11y.py role NAME      its role, as a screen reader names it (frame, link, image, ...)
+  a11y.py description NAME  what it says of itself beyond its name
+  a11y.py children NAME  its children's names and roles, one "name<TAB>role" a line
   a11y.py items NAME     the names of its children (the entries of a list), one a line
   a11y.py selected NAME  the names of its selected children
   a11y.py where NAME     the middle of the control on the screen, as "X Y"
@@ -34,6 +37,9 @@ class Node:
 
     def name(self):
         return str(self.obj.Get(ACCESSIBLE, "Name", dbus_interface=PROPERTIES))
+
+    def description(self):
+        return str(self.obj.Get(ACCESSIBLE, "Description", dbus_interface=PROPERTIES))
 
     def role(self):
         return str(self.obj.GetRoleName(dbus_interface=ACCESSIBLE))
@@ -105,6 +111,13 @@ def main(argv):
         node = find(bus, argv[2])
         if argv[1] == "text":
             print(node.text())
+        elif argv[1] == "role":
+            print(node.role())
+        elif argv[1] == "description":
+            print(node.description())
+        elif argv[1] == "children":
+            for child in node.children():
+                print("%s\t%s" % (child.name(), child.role()))
         elif argv[1] == "states":
             print(" ".join(node.states()))
         elif argv[1] == "items":

@@ -42,6 +42,9 @@ e2e_key Tab
 e2e_check_a11y "compact: Tab moves from the command box to the title line" focused Title
 e2e_key Tab
 e2e_check_a11y "compact: the next Tab goes back to the command box, past the hidden body" focused "Command box"
+e2e_check_a11y "compact: a screen reader is told the body is not showing" e2e_state_is Body showing no
+e2e_check_a11y "compact: nor the clip list" e2e_state_is "Clip list" showing no
+e2e_check_a11y "compact: the title line shows" e2e_state_is Title showing yes
 e2e_step compact-clip-open
 
 e2e_key Escape
@@ -52,6 +55,7 @@ e2e_check "the full client area is 321 x $((351 - frame)) (got $(e2e_client_size
 e2e_check "the window has still not moved" test "$(e2e_position "$E2E_WINDOW")" = "$place"
 e2e_key Tab Tab
 e2e_check_a11y "full: two Tabs reach the body editor again" focused Body
+e2e_check_a11y "full: the clip list shows again" e2e_state_is "Clip list" showing yes
 e2e_click 90 16
 
 # --- "/" and the check box: always-on-top off and on. Each switch re-reads the clip list,
@@ -89,6 +93,9 @@ e2e_check "ab? opens the About window" test -n "$about"
 e2e_step about
 e2e_check "the About window is 352 x 202 (got $(e2e_client_size "$about"))" test "$(e2e_client_size "$about")" = 352x202
 e2e_check_a11y_eventually "the poll goes on under it and disables the editors" 3 e2e_editors_enabled no
+e2e_check_a11y "a screen reader finds the About dialog and the picture's name" e2e_output_is dialog e2e_a11y role "About Snipwell"
+e2e_check_a11y "and is told how to close it" \
+    e2e_output_is "Click the picture, or press Alt+F4, to close the About box" e2e_a11y description "Snipwell picture"
 e2e_click 175 100 "$about"
 e2e_check "a click on the picture closes it" e2e_wait_window_gone "$about"
 e2e_step about-closed
