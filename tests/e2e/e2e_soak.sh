@@ -150,7 +150,7 @@ expected_box() {
 # Texts of the boxes open now (besides the main window), as "caption: text".
 box_texts() {
     [ "$E2E_A11Y" = 1 ] || return 0
-    ask windows | grep -v -P '^filler\tSnipwell 1\.0\t' | awk -F'\t' '{print $2 ": " $3}'
+    ask windows | grep -v -P '^frame\tSnipwell 1\.0\t' | awk -F'\t' '{print $2 ": " $3}'
 }
 
 click_button() {

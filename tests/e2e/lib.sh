@@ -394,6 +394,6 @@ e2e_editors_enabled() {
 # main one, with that role, title, label texts and buttons (a message box's icon has no text).
 e2e_box_is() {
     local windows
-    windows=$(e2e_a11y windows | grep -v -P '^filler\tSnipwell 1\.0\t')
+    windows=$(e2e_a11y windows | grep -v -P '^frame\tSnipwell 1\.0\t')
     e2e_same "$(printf '%s\t%s\t%s\t%s' "$@")" "$windows"
 }
