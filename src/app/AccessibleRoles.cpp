@@ -161,12 +161,10 @@ void registerWidget(QWidget* widget, const Entry& entry)
     Q_UNUSED(installed);
     entries().insert(widget, entry);
     QObject::connect(widget, &QObject::destroyed, [](QObject* gone) { entries().remove(gone); });
-    // With a screen reader running, setting a text has made Qt's interface already; it is
-    // replaced before any reader has seen it.
-    if (QAccessible::isActive()) {
-        if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget))
-            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
-    }
+    // Setting a text or a name has made and kept Qt's interface already, screen reader or not;
+    // it is replaced before any reader has seen it.
+    if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
 }
 
 } // namespace

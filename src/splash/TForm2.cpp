@@ -10,7 +10,6 @@
 #include <QTimer>
 
 #include "AccessibleRoles.h"
-#include "ApplicationTitle.h"
 #include "ClipError.h"
 #include "ErrorBox.h"
 #include "HandlerGuard.h"

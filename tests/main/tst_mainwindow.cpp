@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -214,6 +215,12 @@ void TestMainWindow::controlsAnnounceTheirRoles()
         QCOMPARE(widget->accessibleName(), role);
         QVERIFY2(!widget->accessibleDescription().isEmpty(), objectName);
     }
+    // Roles where Qt's own would mislead: a filler window, a static text that acts as a link.
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(control<QWidget>("Label3"));
+    QCOMPARE(link->role(), QAccessible::Link);
+    QVERIFY(link->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    QCOMPARE(QAccessible::queryAccessibleInterface(control<QWidget>("mainbox"))->role(), QAccessible::EditableText);
 }
 
 void TestMainWindow::captionsAndFieldFlags()
@@ -294,6 +301,13 @@ void TestMainWindow::compactLayoutKeepsWidthAndPlace()
     m_window->setCompactTabStops(true);
     QCOMPARE(m_window->outerHeight(), 78);
     QCOMPARE(m_window->width(), 321);
+    // A screen reader is told what the compact window leaves out.
+    const auto hiddenFromReaders = [this](const char* name) {
+        return QAccessible::queryAccessibleInterface(control<QWidget>(name))->state().invisible;
+    };
+    QVERIFY(hiddenFromReaders("mainbox"));
+    QVERIFY(hiddenFromReaders("FileListBox1"));
+    QVERIFY(!hiddenFromReaders("titlebox"));
     // Only the command box and the title line take part in Tab.
     control<QWidget>("inputbox")->setFocus();
     for (const char* next : { "titlebox", "inputbox", "titlebox", "inputbox" }) {
@@ -306,6 +320,7 @@ void TestMainWindow::compactLayoutKeepsWidthAndPlace()
     QCOMPARE(m_window->outerHeight(), 351);
     QCOMPARE(m_window->width(), 321);
     QCOMPARE(m_window->pos(), place);
+    QVERIFY(!hiddenFromReaders("FileListBox1"));
     QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
     QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("mainbox"));
