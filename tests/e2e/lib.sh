@@ -16,6 +16,7 @@ E2E_STEP=0
 E2E_PIDS=()
 E2E_TEMP_DIRS=()
 E2E_BUS=0
+E2E_BUS_ADDRESSES=()
 # Extra environment for the program, as NAME=VALUE words (e2e_highdpi.sh sets a scale factor).
 E2E_APP_ENV=()
 # The system's Python: it has the D-Bus module, a private one may not.
@@ -24,6 +25,15 @@ E2E_PYTHON=/usr/bin/python3
 
 e2e_cleanup() {
     local pid
+    # What a session bus started for its clients (KWin's kglobalaccel5 among them) detaches from
+    # it and outlives it; the bus's own address, in their environment, tells them.
+    local address
+    for address in "${E2E_BUS_ADDRESSES[@]}"; do
+        for pid in $(grep -l -a -F -x -z "DBUS_STARTER_ADDRESS=$address" /proc/[0-9]*/environ 2>/dev/null |
+            cut -d/ -f3); do
+            kill "$pid" 2>/dev/null
+        done
+    done
     for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
     [ ${#E2E_TEMP_DIRS[@]} = 0 ] || rm -rf "${E2E_TEMP_DIRS[@]}"
@@ -156,6 +166,7 @@ e2e_start_session_bus() {
     bus=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 2>/dev/null) || return 1
     export DBUS_SESSION_BUS_ADDRESS=${bus%%$'\n'*}
     E2E_PIDS+=("${bus##*$'\n'}")
+    E2E_BUS_ADDRESSES+=("$DBUS_SESSION_BUS_ADDRESS")
     E2E_BUS=1
 }
 
