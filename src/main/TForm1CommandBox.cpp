@@ -117,8 +117,10 @@ void TForm1::CheckBox1Click()
 void TForm1::Label3Click()
 {
     // A new window each time, destroyed here as soon as its modal display ends; the release that
-    // its close queued dies with it.
-    const auto about = std::make_unique<TForm2>();
+    // its close queued dies with it. Made for the main window, so that window managers keep it
+    // above it and take it as the main window's dialog: mutter places a dialog without one beside
+    // the active window.
+    const auto about = std::make_unique<TForm2>(this);
     Form2 = about.get();
     Form2->AboutMode = true;
     Form2->ShowModal();
