@@ -4,7 +4,8 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
-#include <QtGui/qguiapplication_platform.h>
+
+#include "X11Connection.h"
 
 #include <xcb/xcb.h>
 
@@ -31,12 +32,9 @@ constexpr std::chrono::milliseconds kLongestWait = 3000ms;
 
 ClipboardHandOver::ClipboardHandOver()
 {
-    if (QGuiApplication::platformName() != QLatin1StringView("xcb"))
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return;
-    xcb_connection_t* connection = x11->connection();
 
     const std::pair<uint32_t*, const char*> names[] = {
         { &m_atoms.clipboard, "CLIPBOARD" },      { &m_atoms.manager, "CLIPBOARD_MANAGER" },

@@ -1,7 +1,6 @@
 #include "DetectableAutoRepeat.h"
 
-#include <QGuiApplication>
-#include <QtGui/qguiapplication_platform.h>
+#include "X11Connection.h"
 
 #include <xcb/xcb.h>
 // xkb.h names a struct member "explicit", which C++ reserves.
@@ -13,12 +12,9 @@
 
 void enableDetectableAutoRepeat()
 {
-    if (QGuiApplication::platformName() != QLatin1StringView("xcb"))
+    xcb_connection_t* connection = x11Connection();
+    if (!connection)
         return;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11 || !x11->connection())
-        return;
-    xcb_connection_t* connection = x11->connection();
 
     // The server takes per-client flags only from a client that has negotiated XKB itself.
     const xcb_xkb_use_extension_cookie_t use
