@@ -21,6 +21,9 @@ e2e_check "window appears" e2e_start_app "$clips" || exit 1
 e2e_activate
 place=$(e2e_position "$E2E_WINDOW")
 e2e_step started
+e2e_check_a11y "a screen reader sees a frame" e2e_output_is frame e2e_a11y role "Snipwell 1.0"
+e2e_check_a11y "the about link as a link" e2e_output_is link e2e_a11y role About
+e2e_check_a11y "the body's scroll bar by its name" e2e_output_is "scroll bar" e2e_a11y role "Body scroll bar"
 
 # --- Esc: compact and full height. The outer heights 78 and 351 include the frame (21 pixels
 # under openbox here, less where the title font is smaller), so the client is that much lower.

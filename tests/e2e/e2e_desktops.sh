@@ -47,6 +47,16 @@ active_window() {
     printf '%d\n' "${id:-0}"
 }
 
+# The main window's frame lies in the middle of the screen, to the pixel.
+main_frame_centred() {
+    local x y width height left right top bottom
+    read -r x y width height <<<"$(e2e_geometry "$E2E_WINDOW")"
+    IFS=, read -r left right top bottom <<<"$(e2e_frame_extents "$E2E_WINDOW")"
+    local dx=$((2 * (x - left) + width + left + right - screen_width))
+    local dy=$((2 * (y - top) + height + top + bottom - screen_height))
+    [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ] || { echo "    off centre by $dx/2, $dy/2" && false; }
+}
+
 yes_no() {
     if "$@" >/dev/null; then echo yes; else echo no; fi
 }
@@ -78,6 +88,11 @@ e2e_check "[$wm] the main window (Snipwell 1.0) is up" test -n "$E2E_WINDOW" || 
     e2e_finish
     exit 1
 }
+
+e2e_check "[$wm] the client area is 321 x 326 (got $(e2e_client_size "$E2E_WINDOW"))" \
+    test "$(e2e_client_size "$E2E_WINDOW")" = 321x326
+e2e_check_eventually "[$wm] the main window, frame included, is centred" 3 main_frame_centred ||
+    evidence "$E2E_WINDOW"
 
 # --- Always on top: on after the splash, then "/" in the command box off and on.
 e2e_check_eventually "[$wm] after the splash the main window is topmost (_NET_WM_STATE_ABOVE)" 3 \
