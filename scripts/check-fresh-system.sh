@@ -97,7 +97,7 @@ import -window root "$work/make-run.png"
 wmctrl -c 'Snipwell 1.0'
 run_status=0
 wait "$run_pid" || run_status=$?
-grep -E '^(build|run|test|deep): ' "$work/make-run.log" || true
+grep -E '^(build|run|test|desktops|deep): ' "$work/make-run.log" || true
 echo "make run: the window opened (screenshot $work/make-run.png); closed, exit code $run_status"
 [ "$run_status" = 0 ] || { tail -n 30 "$work/make-run.log"; exit 1; }
 
@@ -107,7 +107,7 @@ make_in_root() {
     say "make $1 (log: $log)"
     start=$(date +%s)
     in_root sh -c "cd /root/snipwell && make $1" >"$log" 2>&1 || status=$?
-    grep -E '^(build|run|test|deep): |tests passed|tests failed' "$log" || true
+    grep -E '^(build|run|test|desktops|deep): |tests passed|tests failed' "$log" || true
     echo "make $1: exit code $status after $(($(date +%s) - start)) s"
     [ "$status" = 0 ] || { tail -n 40 "$log"; return 1; }
 }
