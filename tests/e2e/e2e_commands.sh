@@ -102,6 +102,10 @@ e2e_check_a11y "and is told how to close it" \
 e2e_click 175 100 "$about"
 e2e_check "a click on the picture closes it" e2e_wait_window_gone "$about"
 e2e_step about-closed
+e2e_type '?'
+about=$(e2e_wait_window '^Snipwell$' "$about")
+xdotool key alt+F4
+e2e_check "so does the window manager's close key, Alt+F4" e2e_wait_window_gone "$about"
 e2e_check_eventually "the main window is active again" 3 e2e_output_is "$E2E_WINDOW" xdotool getactivewindow
 e2e_check_a11y "the command box is empty" e2e_text_is "Command box" ""
 
