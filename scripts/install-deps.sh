@@ -13,11 +13,10 @@ packages[run]="qt6-qpa-plugins fonts-wine fonts-croscore"
 why[test]="to drive it as a person would and check files and package: X server, window manager, X tools, accessibility bus, a FAT file system, ACLs, validators, lintian"
 packages[test]="xvfb xauth openbox xdotool xclip wmctrl x11-utils imagemagick libmagickcore-6.q16-6-extra
     dbus-daemon at-spi2-core python3 python3-dbus fusefat dosfstools acl desktop-file-utils appstream file lintian"
-why[desktops]="to try it on the desktops people use: their window managers, Wayland's compositor, clipboard managers, a screen reader's view"
+why[desktops]="to try it on the desktops people use: their window managers, Wayland's compositor, clipboard managers"
 # kwin-style-breeze is KWin's own frame, only a recommendation of Plasma: without it KWin draws
 # no frame at all.
-packages[desktops]="xfwm4 metacity mutter icewm kwin-x11 kwin-style-breeze weston xwayland parcellite clipit xfce4-clipman
-    python3-pyatspi"
+packages[desktops]="xfwm4 metacity mutter icewm kwin-x11 kwin-style-breeze weston xwayland parcellite clipit xfce4-clipman"
 why[deep]="for the fuzz targets: clang and its sanitizer runtime"
 packages[deep]="clang libclang-rt-14-dev"
 
