@@ -42,15 +42,13 @@ void ClipListView::selectionChanged(const QItemSelection& selected, const QItemS
     if (row < 0 || row == m_lastReported)
         return;
     m_lastReported = row;
-    if (m_changeHook)
-        m_changeHook();
+    emit selectedEntryChanged();
 }
 
 void ClipListView::focusInEvent(QFocusEvent* event)
 {
     QListView::focusInEvent(event);
-    if (m_focusEnterHook)
-        m_focusEnterHook();
+    emit focusEntered();
 }
 
 void ClipListView::keyPressEvent(QKeyEvent* event)

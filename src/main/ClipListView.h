@@ -2,13 +2,11 @@
 
 #include <QListView>
 
-#include <functional>
-
 // The clip list's view. It behaves as a single-selection list box: a pick cannot be undone by
 // Ctrl+click, only the left button selects, and with nothing selected the first Down, Up or
-// Home selects the first entry. It tells its owner when it receives the focus, and reports a
-// change after a user's click or key only when the selected entry differs from the one it
-// reported last; refilling the model forgets that entry.
+// Home selects the first entry. It reports when it receives the focus, and reports a change
+// after a user's click or key only when the selected entry differs from the one it reported
+// last; refilling the model forgets that entry.
 class ClipListView : public QListView
 {
     Q_OBJECT
@@ -16,13 +14,14 @@ class ClipListView : public QListView
 public:
     explicit ClipListView(QWidget* parent = nullptr);
 
-    void setFocusEnterHook(std::function<void()> hook) { m_focusEnterHook = std::move(hook); }
-    void setChangeHook(std::function<void()> hook) { m_changeHook = std::move(hook); }
-
     // The selected row, or -1.
     int selectedRow() const;
 
     void reset() override;
+
+signals:
+    void focusEntered();
+    void selectedEntryChanged();
 
 protected:
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
@@ -33,7 +32,5 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    std::function<void()> m_focusEnterHook;
-    std::function<void()> m_changeHook;
     int m_lastReported = -1;
 };

@@ -252,13 +252,13 @@ void ClipTextEdit::keyPressEvent(QKeyEvent* event)
 void ClipTextEdit::keyReleaseEvent(QKeyEvent* event)
 {
     QPlainTextEdit::keyReleaseEvent(event);
-    if (event->isAutoRepeat() || !m_keyReleaseHook)
+    if (event->isAutoRepeat())
         return;
     // The Enter or Esc that closed an error box comes up here after the box is gone. Taken as a
     // key of this editor it would save again and bring the same box back at every answer.
     if (KeyPressWindows::pressedElsewhere(event->key(), window()))
         return;
-    m_keyReleaseHook();
+    emit keyReleased();
 }
 
 bool ClipTextEdit::isReturnKey(const QKeyEvent* event)

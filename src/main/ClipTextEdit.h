@@ -4,8 +4,6 @@
 
 #include "ClipStore.h"
 
-#include <functional>
-
 // The longest text, in characters of the clip text (CR LF counts two), that an editor takes from
 // a clip file.
 inline constexpr qsizetype kEditorCapacity = kClipTextCapacity;
@@ -18,8 +16,8 @@ inline constexpr qsizetype kEditorCapacity = kClipTextCapacity;
 inline constexpr qsizetype kPieceLength = 4096;
 
 // A frameless, word-wrapping plain-text editor for a clip text, on which Tab moves the focus on.
-// It tells its owner about every key that comes up while it has the focus; the repeats of a
-// held key count once, at the real release.
+// It reports every key that comes up while it has the focus; the repeats of a held key count
+// once, at the real release.
 class ClipTextEdit : public QPlainTextEdit
 {
     Q_OBJECT
@@ -38,7 +36,8 @@ public:
     // what the file last read holds, so it must not be saved over it.
     bool holdsFileText() const { return m_holdsFileText; }
 
-    void setKeyReleaseHook(std::function<void()> hook) { m_keyReleaseHook = std::move(hook); }
+signals:
+    void keyReleased();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -61,6 +60,5 @@ private:
     // the separators that are piece breaks.
     QString withoutPieceBreaks(const QString& raw, int from) const;
 
-    std::function<void()> m_keyReleaseHook;
     bool m_holdsFileText = false;
 };

@@ -11,6 +11,5 @@ NameDisplay::NameDisplay(QWidget* parent)
 void NameDisplay::mousePressEvent(QMouseEvent* event)
 {
     EditField::mousePressEvent(event);
-    if (m_mousePressHook)
-        m_mousePressHook();
+    emit mousePressed();
 }

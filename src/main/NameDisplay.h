@@ -2,10 +2,8 @@
 
 #include "EditField.h"
 
-#include <functional>
-
-// The name display: a read-only, frameless field that shows its text in capitals and tells its
-// owner about every mouse press after handling the press itself.
+// The name display: a read-only, frameless field that shows its text in capitals and reports
+// every mouse press after handling the press itself.
 class NameDisplay : public EditField
 {
     Q_OBJECT
@@ -13,11 +11,9 @@ class NameDisplay : public EditField
 public:
     explicit NameDisplay(QWidget* parent = nullptr);
 
-    void setMousePressHook(std::function<void()> hook) { m_mousePressHook = std::move(hook); }
+signals:
+    void mousePressed();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    std::function<void()> m_mousePressHook;
 };

@@ -17,11 +17,9 @@ void NewNameBox::keyPressEvent(QKeyEvent* event)
     }
     // Enter's handling hides the box; the field itself has nothing to do with it.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (m_keyPressHook) {
-        const QString typed = enter ? QStringLiteral("\r") : event->text();
-        for (const QChar character : typed)
-            m_keyPressHook(character);
-    }
+    const QString typed = enter ? QStringLiteral("\r") : event->text();
+    for (const QChar character : typed)
+        emit characterTyped(character);
     if (enter) {
         event->accept();
         return;

@@ -240,15 +240,17 @@ void TForm1::connectHandlers()
 {
     inputbox->setKeyPressHook([this](QChar key) { return runGuarded([&] { inputboxKeyPress(key); }); });
     connect(inputbox, &QLineEdit::textChanged, this, [this] { runGuarded([this] { inputboxChange(); }); });
-    indexbox->setMousePressHook([this] { runGuarded([this] { indexboxMouseDown(); }); });
+    connect(indexbox, &NameDisplay::mousePressed, this, [this] { runGuarded([this] { indexboxMouseDown(); }); });
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { runGuarded([this] { CheckBox1Click(); }); });
-    titlebox->setKeyReleaseHook([this] { runGuarded([this] { titleboxKeyUp(); }); });
-    mainbox->setKeyReleaseHook([this] { runGuarded([this] { mainboxKeyUp(); }); });
+    connect(titlebox, &ClipTextEdit::keyReleased, this, [this] { runGuarded([this] { titleboxKeyUp(); }); });
+    connect(mainbox, &ClipTextEdit::keyReleased, this, [this] { runGuarded([this] { mainboxKeyUp(); }); });
     connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
-    FileListBox1->setChangeHook([this] { runGuarded([this] { FileListBox1Change(); }); });
-    FileListBox1->setFocusEnterHook([this] { runGuarded([this] { FileListBox1Enter(); }); });
+    connect(FileListBox1, &ClipListView::selectedEntryChanged, this,
+            [this] { runGuarded([this] { FileListBox1Change(); }); });
+    connect(FileListBox1, &ClipListView::focusEntered, this, [this] { runGuarded([this] { FileListBox1Enter(); }); });
     connect(Button1, &QPushButton::clicked, this, [this] { runGuarded([this] { Button1Click(); }); });
-    newfile->setKeyPressHook([this](QChar key) { runGuarded([&] { newfileKeyPress(key); }); });
+    connect(newfile, &NewNameBox::characterTyped, this,
+            [this](QChar key) { runGuarded([&] { newfileKeyPress(key); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { runGuarded([this] { Button2Click(); }); });
     ClickFilter::install(Label3, [this] { runGuarded([this] { Label3Click(); }); });
 }

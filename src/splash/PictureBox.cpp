@@ -24,8 +24,7 @@ void PictureBox::decodeOnce()
         m_picture.decode(m_image);
     } catch (const ClipError& error) {
         // The error box is modal: it opens once this paint is over, not inside it.
-        if (m_onDecodeError)
-            QTimer::singleShot(0, this, [this, message = error.message()] { m_onDecodeError(message); });
+        QTimer::singleShot(0, this, [this, message = error.message()] { emit decodeFailed(message); });
     }
 }
 
@@ -50,13 +49,13 @@ void PictureBox::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !m_pressed)
         return;
     m_pressed = false;
-    if (rect().contains(event->position().toPoint()) && m_onClick)
-        m_onClick();
+    if (rect().contains(event->position().toPoint()))
+        emit clicked();
 }
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
     // The second press of a double-click comes as this event alone; its release clicks nothing.
-    if (event->button() == Qt::LeftButton && m_onClick)
-        m_onClick();
+    if (event->button() == Qt::LeftButton)
+        emit clicked();
 }

@@ -5,8 +5,6 @@
 
 #include "JpegPicture.h"
 
-#include <functional>
-
 // A picture control: holds a JPEG picture, takes the picture's size, and draws it at its natural
 // size at the top-left corner. The header is read when the control is made (an unreadable picture
 // makes construction fail); the pixels are decoded at the first paint and kept for every later
@@ -18,13 +16,14 @@ class PictureBox : public QWidget
 public:
     PictureBox(QByteArray pictureBytes, QWidget* parent);
 
-    // A left-button click (press and release on the control) and a double-click both run it.
-    void setClickHook(std::function<void()> hook) { m_onClick = std::move(hook); }
-    // Runs after the paint in which the decode failed, with the error's message.
-    void setDecodeErrorHook(std::function<void(const QString&)> hook) { m_onDecodeError = std::move(hook); }
-
     // The decoded picture; null before the first paint.
     const QImage& decodedImage() const { return m_image; }
+
+signals:
+    // A left-button click (press and release on the control) and a double-click alike.
+    void clicked();
+    // After the paint in which the decode failed, with the error's message.
+    void decodeFailed(const QString& message);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -39,6 +38,4 @@ private:
     QImage m_image;
     bool m_decoded = false;
     bool m_pressed = false;
-    std::function<void()> m_onClick;
-    std::function<void(const QString&)> m_onDecodeError;
 };

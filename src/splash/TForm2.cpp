@@ -58,8 +58,9 @@ TForm2::TForm2(QWidget* parent)
     Timer1->setSingleShot(true);
 
     connect(Timer1, &QTimer::timeout, this, [this] { runGuarded([this] { Timer1Timer(); }); });
-    Image1->setClickHook([this] { runGuarded([this] { Image1Click(); }); });
-    Image1->setDecodeErrorHook([](const QString& message) { ErrorBox::show(message); });
+    connect(Image1, &PictureBox::clicked, this, [this] { runGuarded([this] { Image1Click(); }); });
+    connect(Image1, &PictureBox::decodeFailed, this,
+            [](const QString& message) { runGuarded([&] { ErrorBox::show(message); }); });
 
     FormCreate();
 }
