@@ -1,12 +1,9 @@
 #include "TForm1.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QItemSelectionModel>
 #include <QLabel>
-#include <QListView>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -26,12 +23,11 @@
 #include "HandlerGuard.h"
 #include "NameDisplay.h"
 #include "NewNameBox.h"
-#include "PathNames.h"
-#include "TextBytes.h"
+#include "TForm2.h"
 #include "TitleLine.h"
 #include "WindowFonts.h"
 
-#include <unistd.h>
+#include <memory>
 
 TForm1* Form1 = nullptr;
 
@@ -253,6 +249,18 @@ void TForm1::connectHandlers()
             [this](QChar key) { runGuarded([&] { newfileKeyPress(key); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { runGuarded([this] { Button2Click(); }); });
     ClickFilter::install(Label3, [this] { runGuarded([this] { Label3Click(); }); });
+}
+
+void TForm1::Label3Click()
+{
+    // A new window each time, destroyed here as soon as its modal display ends; the release that
+    // its close queued dies with it. Made for the main window, so that window managers keep it
+    // above it and take it as the main window's dialog: mutter places a dialog without one beside
+    // the active window.
+    const auto about = std::make_unique<TForm2>(this);
+    Form2 = about.get();
+    Form2->AboutMode = true;
+    Form2->ShowModal();
 }
 
 void TForm1::paintEvent(QPaintEvent*)

@@ -65,9 +65,9 @@ private:
 
     // The selected entry's path in the list directory; empty when no entry is selected.
     QByteArray selectedPath() const;
-    // The clip name a name typed by the user stands for: its UTF-8 bytes, unless no body file
-    // has that name and one written by a Windows-1252 system does.
-    static QByteArray typedClipName(const QString& typed);
+    // Opens the clip of that name in the current directory and, when its body file is there,
+    // shows it as showOpenedClip() does.
+    void openAndShowClip(const QByteArray& clipName, QWidget* focusTarget);
     // Presents the clip that m_store has just found, puts its body on the clipboard and moves the
     // focus to focusTarget.
     void showOpenedClip(const QByteArray& clipName, QWidget* focusTarget);

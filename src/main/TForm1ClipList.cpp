@@ -85,9 +85,7 @@ void TForm1::FileListBox1Change()
 {
     const QByteArray clipName = PathNames::clipNameOfPath(selectedPath());
     inputbox->clear();
-    if (m_store.openClip(clipName, [this] { titlebox->clear(); }) == OpenOutcome::NotFound)
-        return;
-    showOpenedClip(clipName, FileListBox1);
+    openAndShowClip(clipName, FileListBox1);
 }
 
 void TForm1::FileListBox1Enter()
@@ -110,7 +108,7 @@ void TForm1::newfileKeyPress(QChar key)
 {
     if (key != QChar(u'\r'))
         return;
-    switch (m_store.createClip(typedClipName(newfile->text()))) {
+    switch (m_store.createClip(ClipStore::typedClipName(newfile->text()))) {
     case CreateOutcome::AlreadyExists:
         ClipListBoxes::showNotice(this, QStringLiteral("File already exists!"));
         break;

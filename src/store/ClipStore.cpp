@@ -6,6 +6,16 @@
 
 #include <cstring>
 
+QByteArray ClipStore::typedClipName(const QString& typed)
+{
+    const QByteArray utf8 = TextBytes::fileNameFromText(typed);
+    const QByteArray windows1252 = TextBytes::windows1252FileNameFromText(typed);
+    // A relative name resolves against the current directory, the clip directory.
+    if (windows1252.isNull() || ClipFiles::exists(utf8 + ".txt") || !ClipFiles::exists(windows1252 + ".txt"))
+        return utf8;
+    return windows1252;
+}
+
 OpenOutcome ClipStore::openClip(const QByteArray& clipName, const std::function<void()>& beforeCreatingTitle)
 {
     const QByteArray directory = ClipFiles::currentDirectory();

@@ -20,6 +20,10 @@ enum class CreateOutcome { AlreadyExists, Created, Failed };
 class ClipStore
 {
 public:
+    // The clip name a name typed by the user stands for: its UTF-8 bytes, unless no body file
+    // has that name in the current directory and one written by a Windows-1252 system does.
+    static QByteArray typedClipName(const QString& typed);
+
     // Sets both current paths from the current directory and the name, then tests for the body
     // file. When the title file is missing, calls beforeCreatingTitle (the caller empties its
     // title line there) and creates it empty. Throws ClipError when that fails.
