@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "ReturnKey.h"
+
 BodyEditor::BodyEditor(QWidget* parent)
     : ClipTextEdit(parent)
 {

@@ -260,8 +260,3 @@ void ClipTextEdit::keyReleaseEvent(QKeyEvent* event)
         return;
     emit keyReleased();
 }
-
-bool ClipTextEdit::isReturnKey(const QKeyEvent* event)
-{
-    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-}

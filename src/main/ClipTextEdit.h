@@ -51,8 +51,6 @@ protected:
     // format of the line it is typed into, and so make a piece break of a line break.
     void insertClipPlainText(const QString& text);
 
-    static bool isReturnKey(const QKeyEvent* event);
-
 private:
     // The text from one document position to another: line breaks as LF, piece breaks left out.
     QString textBetween(int from, int to) const;

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "ReturnKey.h"
+
 NewNameBox::NewNameBox(QWidget* parent)
     : EditField(parent)
 {
@@ -16,7 +18,7 @@ void NewNameBox::keyPressEvent(QKeyEvent* event)
         return;
     }
     // Enter's handling hides the box; the field itself has nothing to do with it.
-    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const bool enter = isReturnKey(event);
     const QString typed = enter ? QStringLiteral("\r") : event->text();
     for (const QChar character : typed)
         emit characterTyped(character);

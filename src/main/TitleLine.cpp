@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMimeData>
 
+#include "ReturnKey.h"
+
 #include <algorithm>
 
 TitleLine::TitleLine(QWidget* parent)

@@ -10,16 +10,14 @@ namespace {
 constexpr QLatin1StringView kMsSansSerifFile("/usr/share/wine/fonts/ms_sans_serif.ttf");
 constexpr QLatin1StringView kTahomaFile("/usr/share/wine/fonts/tahoma.ttf");
 
-void loadMsSansSerif()
+// Each file once per run, whether or not it could be added.
+void loadFontFile(QLatin1StringView file)
 {
-    static const bool loaded = QFontDatabase::addApplicationFont(QString(kMsSansSerifFile)) >= 0;
-    Q_UNUSED(loaded);
-}
-
-void loadTahoma()
-{
-    static const bool loaded = QFontDatabase::addApplicationFont(QString(kTahomaFile)) >= 0;
-    Q_UNUSED(loaded);
+    static QStringList tried;
+    if (tried.contains(file))
+        return;
+    tried.append(QString(file));
+    QFontDatabase::addApplicationFont(QString(file));
 }
 
 QFont font(const QStringList& families, int pixelSize, QFont::Weight weight = QFont::Normal)
@@ -42,12 +40,12 @@ QFont windowFont()
     // dialogs, stays sharp at any scale; narrowed by a twentieth, its captions take the widths
     // the layout was measured in.
     if (qGuiApp->devicePixelRatio() > 1.0) {
-        loadTahoma();
+        loadFontFile(kTahomaFile);
         QFont outline = font({ QStringLiteral("Tahoma"), QStringLiteral("Arimo"), QStringLiteral("DejaVu Sans") }, 11);
         outline.setStretch(95);
         return outline;
     }
-    loadMsSansSerif();
+    loadFontFile(kMsSansSerifFile);
     return font({ QStringLiteral("MS Sans Serif") }, 11);
 }
 
