@@ -12,10 +12,8 @@ CommandBox::CommandBox(QWidget* parent)
 
 void CommandBox::keyPressEvent(QKeyEvent* event)
 {
-    if (isSystemCharacter(event)) {
-        event->ignore();
+    if (passOnSystemCharacter(event))
         return;
-    }
     if (m_keyPressHook) {
         const QString typed = event->text();
         for (const QChar character : typed) {

@@ -50,7 +50,10 @@ void EditField::focusInEvent(QFocusEvent* event)
         selectAll();
 }
 
-bool EditField::isSystemCharacter(const QKeyEvent* event)
+bool EditField::passOnSystemCharacter(QKeyEvent* event)
 {
-    return event->modifiers().testFlag(Qt::AltModifier) && !event->text().isEmpty();
+    if (!event->modifiers().testFlag(Qt::AltModifier) || event->text().isEmpty())
+        return false;
+    event->ignore();
+    return true;
 }

@@ -24,6 +24,6 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
     // A character typed with Alt held is the desktop's (a menu or a shortcut), never the field's
-    // or its owner's.
-    static bool isSystemCharacter(const QKeyEvent* event);
+    // or its owner's: such a key is ignored here, so that it travels on, and true returned.
+    static bool passOnSystemCharacter(QKeyEvent* event);
 };

@@ -13,10 +13,8 @@ NewNameBox::NewNameBox(QWidget* parent)
 
 void NewNameBox::keyPressEvent(QKeyEvent* event)
 {
-    if (isSystemCharacter(event)) {
-        event->ignore();
+    if (passOnSystemCharacter(event))
         return;
-    }
     // Enter's handling hides the box; the field itself has nothing to do with it.
     const bool enter = isReturnKey(event);
     const QString typed = enter ? QStringLiteral("\r") : event->text();
