@@ -175,8 +175,7 @@ void TestAutosave::readOnlyBodyShowsTheErrorAtEveryRelease()
 
     for (const char* key : { "x", "y" }) {
         clickToEnd(mainbox());
-        SeenBox seen;
-        m_f->answerNextBox(seen);
+        BoxAnswerer seen;
         m_f->type(QLatin1StringView(key));
         QVERIFY(seen.seen);
         QCOMPARE(seen.caption, QStringLiteral("Snipwell 1.0"));
@@ -219,8 +218,7 @@ void TestAutosave::errorBoxClosedByAKeyStaysClosed()
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_f->reactivate());
 
-    SeenBox again;
-    m_f->answerNextBox(again);
+    BoxAnswerer again;
     QTest::keyRelease(m_f->handle(), key);
     QTest::qWait(50);
     QVERIFY2(!again.seen, qPrintable(again.text));
@@ -321,9 +319,8 @@ void TestAutosave::pollGoesOnWhileAModalBoxIsOpen()
 
     // The error box of a failed save stays open until the poll, still ticking behind it, has
     // noticed that the body file was deleted.
-    SeenBox seen;
     bool disabledBehindTheBox = false;
-    m_f->answerNextBox(seen, [this, &disabledBehindTheBox] {
+    BoxAnswerer seen(BoxAnswerer::firstButton, [this, &disabledBehindTheBox] {
         QFile::remove(m_f->path(QStringLiteral("faq1.txt")));
         disabledBehindTheBox = editorsDisabled();
         return disabledBehindTheBox;

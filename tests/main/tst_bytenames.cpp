@@ -1,4 +1,3 @@
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -8,8 +7,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
+#include "BoxAnswerer.h"
 #include "ClipError.h"
 #include "ClipFiles.h"
 #include "ClipListModel.h"
@@ -32,13 +31,6 @@ namespace {
 
 constexpr int kPollWait = 2000;
 const QString kMarker = u"clipboard before"_s;
-
-// What a modal message box showed before the test answered it with its first button.
-struct SeenBox
-{
-    bool seen = false;
-    QString text;
-};
 
 } // namespace
 
@@ -111,7 +103,6 @@ private:
     void clickOn(const char* name) const { clickOn(control<QWidget>(name), control<QWidget>(name)->rect().center()); }
     // Moves the focus into the clip list and down through it, from the keyboard, to the row.
     void pickWithKeys(int row) const;
-    void answerNextBox(SeenBox& seen) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_root;
@@ -205,21 +196,6 @@ void TestByteNames::pickWithKeys(int row) const
     QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), row);
 }
 
-void TestByteNames::answerNextBox(SeenBox& seen) const
-{
-    auto* timer = new QTimer(m_window.get());
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, &seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        seen = { true, box->text() };
-        box->buttons().constFirst()->click();
-    });
-    timer->start(10);
-}
-
 void TestByteNames::clipGoesThroughTheWindow_data()
 {
     QTest::addColumn<QByteArray>("folder");
@@ -288,8 +264,7 @@ void TestByteNames::clipGoesThroughTheWindow()
 
     // Delete asks with the path shown, and removes this clip's two files.
     pickWithKeys(row);
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     clickOn("Button2");
     QVERIFY(box.seen);
     QCOMPARE(box.text, u"Delete file "_s + QFile::decodeName(m_root) + u'/' + shownPath + u" ?"_s);
@@ -376,8 +351,7 @@ void TestByteNames::createInAFolderNotValidUtf8()
     QVERIFY(newfile->hasFocus());
     type(typed);
     QCOMPARE(newfile->text(), typed);
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     key(Qt::Key_Return);
     QCOMPARE(box.seen ? box.text : QString(), notice);
     QCOMPARE(fileNames(), listed);
@@ -431,8 +405,7 @@ void TestByteNames::errorBoxShowsEachPathPartInItsEncoding()
     QCOMPARE(clipboard(), u"body"_s);
     QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
     clickOn(mainbox()->viewport(), mainbox()->viewport()->rect().center());
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     QTest::keyClick(m_window->windowHandle(), 'x');
     QTRY_VERIFY(box.seen);
     QCOMPARE(box.text, u"Cannot create file "_s + QFile::decodeName(m_root) + u"/dép/café.txt."_s);
