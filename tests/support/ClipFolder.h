@@ -56,9 +56,10 @@ public:
             return failed("create", name);
         const bool whole = ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
         ::close(fd);
-        // Whatever the umask says, where the file system keeps modes.
-        ::chmod(name.constData(), mode);
-        return whole || failed("write", name);
+        if (!whole)
+            return failed("write", name);
+        // Whatever the umask says; a file system without modes (FAT through FUSE) has none to set.
+        return ::chmod(name.constData(), mode) == 0 || errno == ENOSYS || failed("set the mode of", name);
     }
 
     // The file's bytes, or a null array when it cannot be read.
@@ -79,8 +80,12 @@ public:
     // Every name in the folder, in byte order: shows twins and left-over temporary files.
     QList<QByteArray> names(const QByteArray& subfolder = QByteArray()) const
     {
+        return namesIn(subfolder.isEmpty() ? m_path : pathOf(subfolder));
+    }
+    static QList<QByteArray> namesIn(const QByteArray& folder)
+    {
         QList<QByteArray> result;
-        if (DIR* dir = ::opendir(subfolder.isEmpty() ? m_path.constData() : pathOf(subfolder).constData())) {
+        if (DIR* dir = ::opendir(folder.constData())) {
             while (const dirent* entry = ::readdir(dir)) {
                 const QByteArray name(entry->d_name);
                 if (name != "." && name != "..")
