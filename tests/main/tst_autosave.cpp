@@ -203,18 +203,9 @@ void TestAutosave::errorBoxClosedByAKeyStaysClosed()
     clickToEnd(mainbox());
 
     // The box closes at the key's press; its release comes to the editor once the box is gone.
-    bool answered = false;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        if (QWidget* box = QApplication::activeModalWidget(); box && !answered) {
-            answered = true;
-            QTest::keyPress(box->windowHandle(), key);
-        }
-    });
-    answer.start(10);
+    BoxAnswerer answered([key](QMessageBox* box) { QTest::keyPress(box->windowHandle(), key); });
     m_f->type(QStringLiteral("x"));
-    answer.stop();
-    QVERIFY(answered);
+    QVERIFY(answered.seen);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_f->reactivate());
 
