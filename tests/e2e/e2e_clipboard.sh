@@ -8,28 +8,23 @@ printf 'Dear customer,\r\nthank you.\r\nBye' >"$clips/faq1.txt"
 printf 'Thanks' >"$clips/faq1.hed"
 
 e2e_start_display || exit 1
-e2e_check "window appears" e2e_start_app "$clips"
-xdotool windowactivate --sync "$E2E_WINDOW" 2>/dev/null
-sleep 0.3
+e2e_check "window appears" e2e_start_app "$clips" || exit 1
+e2e_activate
 
-xdotool type --window "$E2E_WINDOW" --delay 30 'FAQ1'
-xdotool key --window "$E2E_WINDOW" Return
-sleep 0.5
+e2e_type FAQ1
+e2e_key Return
+e2e_check_eventually "clipboard holds exactly the body with CR LF" 5 \
+    e2e_clipboard_is 'Dear customer,\r\nthank you.\r\nBye'
 e2e_screenshot opened
 
-expected=$(printf 'Dear customer,\r\nthank you.\r\nBye' | od -An -tx1)
-got=$(timeout 5 xclip -selection clipboard -o 2>/dev/null | od -An -tx1)
-e2e_check "clipboard holds exactly the body with CR LF" test "$expected" = "$got"
-
-# Wait for the poll to enable the editors, then type at the end of the body.
-sleep 0.7
-xdotool mousemove --window "$E2E_WINDOW" 150 150 click 1
-xdotool key --window "$E2E_WINDOW" ctrl+End
-xdotool type --window "$E2E_WINDOW" --delay 30 '!'
-sleep 0.3
+# Once the poll has enabled the editors, type at the end of the body.
+e2e_check_eventually "the poll enables the editors" 3 e2e_editors_look_is enabled
+e2e_click 150 150
+e2e_key ctrl+End
+e2e_type '!'
+e2e_check_eventually "the typed character is saved into the body file" 3 \
+    e2e_file_is "$clips/faq1.txt" 'Dear customer,\r\nthank you.\r\nBye!'
 e2e_screenshot edited
-e2e_check "the typed character is saved into the body file" \
-    test "$(od -An -tx1 <"$clips/faq1.txt")" = "$(printf 'Dear customer,\r\nthank you.\r\nBye!' | od -An -tx1)"
 
 wmctrl -c 'Snipwell 1.0'
 e2e_wait_exit "$E2E_APP_PID"

@@ -89,8 +89,23 @@ e2e_wm_installed() {
 # e2e_start_display [DEPTH] [WIDTHxHEIGHT] [WM]: Xvfb and a window manager (WM, else $E2E_WM,
 # else openbox), and where the machine has them a session bus with the accessibility bus,
 # through which the tests read texts and states.
+# Another test's X server that is ending can remove the files of the display number it gives up
+# just as this test's server takes that number: the first client still reaches the ending server,
+# later ones reach nothing. A window manager that cannot connect is the sign; a fresh server is
+# tried then.
 e2e_start_display() {
-    local depth=${1:-24} size=${2:-1024x768} wm=${3:-${E2E_WM:-openbox}}
+    local attempt
+    for attempt in 1 2 3; do
+        E2E_DISPLAY_LOST=0
+        e2e_start_display_once "$@" && return 0
+        [ "$E2E_DISPLAY_LOST" = 1 ] || return 1
+        [ "$attempt" -lt 3 ] && echo "the display was lost; a fresh X server" >&2
+    done
+    return 1
+}
+
+e2e_start_display_once() {
+    local depth=${1:-24} size=${2:-1024x768} wm=${3:-${E2E_WM:-openbox}} first_pid=${#E2E_PIDS[@]}
     E2E_BUS=0
     e2e_wm_table "$wm" || {
         echo "unknown window manager: $wm" >&2
@@ -136,6 +151,17 @@ e2e_start_display() {
         if ! kill -0 "$wm_pid" 2>/dev/null || [ "$(e2e_now_ms)" -gt "$deadline" ]; then
             echo "the window manager $wm did not start; its output:" >&2
             tail -n 20 "$E2E_OUT/wm-$wm-${DISPLAY#:}.log" >&2
+            if grep -q -i -E "open.*display|connect.*display" "$E2E_OUT/wm-$wm-${DISPLAY#:}.log"; then
+                # Killed outright: an X server that ends in order would remove files of a display
+                # number that is no longer its own, as happened to this one.
+                E2E_DISPLAY_LOST=1
+                local pid
+                for pid in "${E2E_PIDS[@]:$first_pid}"; do
+                    kill -KILL "$pid" 2>/dev/null
+                    wait "$pid" 2>/dev/null
+                done
+                E2E_PIDS=("${E2E_PIDS[@]:0:$first_pid}")
+            fi
             return 1
         fi
         sleep 0.05

@@ -175,8 +175,7 @@ void TestAutosave::readOnlyBodyShowsTheErrorAtEveryRelease()
 
     for (const char* key : { "x", "y" }) {
         clickToEnd(mainbox());
-        SeenBox seen;
-        m_f->answerNextBox(seen);
+        BoxAnswerer seen;
         m_f->type(QLatin1StringView(key));
         QVERIFY(seen.seen);
         QCOMPARE(seen.caption, QStringLiteral("Snipwell 1.0"));
@@ -204,23 +203,13 @@ void TestAutosave::errorBoxClosedByAKeyStaysClosed()
     clickToEnd(mainbox());
 
     // The box closes at the key's press; its release comes to the editor once the box is gone.
-    bool answered = false;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        if (QWidget* box = QApplication::activeModalWidget(); box && !answered) {
-            answered = true;
-            QTest::keyPress(box->windowHandle(), key);
-        }
-    });
-    answer.start(10);
+    BoxAnswerer answered([key](QMessageBox* box) { QTest::keyPress(box->windowHandle(), key); });
     m_f->type(QStringLiteral("x"));
-    answer.stop();
-    QVERIFY(answered);
+    QVERIFY(answered.seen);
     QVERIFY(!QApplication::activeModalWidget());
     QVERIFY(m_f->reactivate());
 
-    SeenBox again;
-    m_f->answerNextBox(again);
+    BoxAnswerer again;
     QTest::keyRelease(m_f->handle(), key);
     QTest::qWait(50);
     QVERIFY2(!again.seen, qPrintable(again.text));
@@ -321,9 +310,8 @@ void TestAutosave::pollGoesOnWhileAModalBoxIsOpen()
 
     // The error box of a failed save stays open until the poll, still ticking behind it, has
     // noticed that the body file was deleted.
-    SeenBox seen;
     bool disabledBehindTheBox = false;
-    m_f->answerNextBox(seen, [this, &disabledBehindTheBox] {
+    BoxAnswerer seen(BoxAnswerer::firstButton, [this, &disabledBehindTheBox] {
         QFile::remove(m_f->path(QStringLiteral("faq1.txt")));
         disabledBehindTheBox = editorsDisabled();
         return disabledBehindTheBox;

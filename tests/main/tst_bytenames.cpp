@@ -1,4 +1,3 @@
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -8,17 +7,16 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
+#include "BoxAnswerer.h"
 #include "ClipError.h"
 #include "ClipFiles.h"
+#include "ClipFolder.h"
 #include "ClipListModel.h"
 #include "ClipTextEdit.h"
 #include "TForm1.h"
 #include "TextBytes.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,13 +30,6 @@ namespace {
 
 constexpr int kPollWait = 2000;
 const QString kMarker = u"clipboard before"_s;
-
-// What a modal message box showed before the test answered it with its first button.
-struct SeenBox
-{
-    bool seen = false;
-    QString text;
-};
 
 } // namespace
 
@@ -83,13 +74,17 @@ private:
 
     // The path of a name in the test's folder, and files in it, all as bytes.
     QByteArray pathOf(const QByteArray& name) const { return m_root + '/' + name; }
-    void makeFolder(const QByteArray& name) const { QCOMPARE(::mkdir(pathOf(name).constData(), 0755), 0); }
-    void writeFile(const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644) const;
+    // Set-up steps return false on failure, for the caller's QVERIFY to stop the test at once.
+    [[nodiscard]] bool makeFolder(const QByteArray& name) const { return ::mkdir(pathOf(name).constData(), 0755) == 0; }
+    [[nodiscard]] bool writeFile(const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644) const
+    {
+        return ClipFolder::write(pathOf(name), bytes, mode);
+    }
     // The file's bytes; a null array when there is none.
-    QByteArray readFile(const QByteArray& name) const;
+    QByteArray readFile(const QByteArray& name) const { return ClipFolder::read(pathOf(name)); }
     bool exists(const QByteArray& name) const { return ::access(pathOf(name).constData(), F_OK) == 0; }
     // The names in a folder, in byte order.
-    QList<QByteArray> namesIn(const QByteArray& folder) const;
+    QList<QByteArray> namesIn(const QByteArray& folder) const { return ClipFolder::namesIn(pathOf(folder)); }
 
     // Makes and shows a window started in the named folder of the test's own folder.
     void showWindowIn(const QByteArray& folder);
@@ -111,7 +106,6 @@ private:
     void clickOn(const char* name) const { clickOn(control<QWidget>(name), control<QWidget>(name)->rect().center()); }
     // Moves the focus into the clip list and down through it, from the keyboard, to the row.
     void pickWithKeys(int row) const;
-    void answerNextBox(SeenBox& seen) const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_root;
@@ -140,45 +134,6 @@ void TestByteNames::cleanup()
     m_dir.reset();
 }
 
-void TestByteNames::writeFile(const QByteArray& name, const QByteArray& bytes, mode_t mode) const
-{
-    const QByteArray path = pathOf(name);
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
-    QVERIFY2(fd >= 0, path.constData());
-    QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
-    ::close(fd);
-    QCOMPARE(::chmod(path.constData(), mode), 0); // whatever the umask says
-}
-
-QByteArray TestByteNames::readFile(const QByteArray& name) const
-{
-    const int fd = ::open(pathOf(name).constData(), O_RDONLY);
-    if (fd < 0)
-        return QByteArray();
-    QByteArray bytes("");
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(fd, buffer, sizeof buffer)) > 0)
-        bytes.append(buffer, got);
-    ::close(fd);
-    return bytes;
-}
-
-QList<QByteArray> TestByteNames::namesIn(const QByteArray& folder) const
-{
-    QList<QByteArray> names;
-    if (DIR* dir = ::opendir(pathOf(folder).constData())) {
-        while (const dirent* entry = ::readdir(dir)) {
-            const QByteArray name(entry->d_name);
-            if (name != "." && name != "..")
-                names.append(name);
-        }
-        ::closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 void TestByteNames::showWindowIn(const QByteArray& folder)
 {
     QVERIFY(::chdir(pathOf(folder).constData()) == 0);
@@ -203,21 +158,6 @@ void TestByteNames::pickWithKeys(int row) const
     for (int i = 0; i <= row; ++i)
         key(Qt::Key_Down);
     QCOMPARE(list()->selectionModel()->selectedRows().value(0).row(), row);
-}
-
-void TestByteNames::answerNextBox(SeenBox& seen) const
-{
-    auto* timer = new QTimer(m_window.get());
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, &seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        seen = { true, box->text() };
-        box->buttons().constFirst()->click();
-    });
-    timer->start(10);
 }
 
 void TestByteNames::clipGoesThroughTheWindow_data()
@@ -252,12 +192,12 @@ void TestByteNames::clipGoesThroughTheWindow()
     QFETCH(QString, shownName);
     const QByteArray clip = folder + '/' + name;
     const QByteArray twinClip = folder + '/' + twin;
-    makeFolder(folder);
+    QVERIFY(makeFolder(folder));
     // A Windows-1252 body, saved back in its encoding.
-    writeFile(clip + ".txt", "na\xefve");
+    QVERIFY(writeFile(clip + ".txt", "na\xefve"));
     if (!twin.isEmpty()) {
-        writeFile(twinClip + ".txt", "twin body");
-        writeFile(twinClip + ".hed", "twin title");
+        QVERIFY(writeFile(twinClip + ".txt", "twin body"));
+        QVERIFY(writeFile(twinClip + ".hed", "twin title"));
     }
     showWindowIn(folder);
 
@@ -288,8 +228,7 @@ void TestByteNames::clipGoesThroughTheWindow()
 
     // Delete asks with the path shown, and removes this clip's two files.
     pickWithKeys(row);
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     clickOn("Button2");
     QVERIFY(box.seen);
     QCOMPARE(box.text, u"Delete file "_s + QFile::decodeName(m_root) + u'/' + shownPath + u" ?"_s);
@@ -324,10 +263,10 @@ void TestByteNames::typedNameFindsAClipOfEitherEncoding()
     QFETCH(QByteArrayList, clips);
     QFETCH(QString, opened);
     QFETCH(QByteArray, titleFile);
-    makeFolder("d\xe9p");
+    QVERIFY(makeFolder("d\xe9p"));
     QList<QByteArray> expected;
     for (const QByteArray& name : clips) {
-        writeFile("d\xe9p/" + name + ".txt", "body " + name);
+        QVERIFY(writeFile("d\xe9p/" + name + ".txt", "body " + name));
         expected << name + ".txt";
     }
     showWindowIn("d\xe9p");
@@ -366,9 +305,9 @@ void TestByteNames::createInAFolderNotValidUtf8()
     QFETCH(QString, typed);
     QFETCH(QString, notice);
     QFETCH(QList<QByteArray>, listed);
-    makeFolder("d\xe9p");
+    QVERIFY(makeFolder("d\xe9p"));
     for (const QByteArray& name : files)
-        writeFile("d\xe9p/" + name + ".txt", "");
+        QVERIFY(writeFile("d\xe9p/" + name + ".txt", ""));
     showWindowIn("d\xe9p");
 
     clickOn("Button1");
@@ -376,8 +315,7 @@ void TestByteNames::createInAFolderNotValidUtf8()
     QVERIFY(newfile->hasFocus());
     type(typed);
     QCOMPARE(newfile->text(), typed);
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     key(Qt::Key_Return);
     QCOMPARE(box.seen ? box.text : QString(), notice);
     QCOMPARE(fileNames(), listed);
@@ -406,10 +344,10 @@ void TestByteNames::focusEntryComparesFolderNamesByEncoding()
     QFETCH(QByteArray, listFolder);
     QFETCH(QByteArray, current);
     QFETCH(QList<QByteArray>, listed);
-    makeFolder(listFolder);
-    makeFolder(current);
-    writeFile(listFolder + "/caf\xe9.txt", "");
-    writeFile(current + "/other.txt", "");
+    QVERIFY(makeFolder(listFolder));
+    QVERIFY(makeFolder(current));
+    QVERIFY(writeFile(listFolder + "/caf\xe9.txt", ""));
+    QVERIFY(writeFile(current + "/other.txt", ""));
     showWindowIn(listFolder);
     QCOMPARE(fileNames(), QList<QByteArray> { "caf\xe9.txt" });
 
@@ -424,15 +362,14 @@ void TestByteNames::errorBoxShowsEachPathPartInItsEncoding()
 {
     // A Latin-1 clip in a UTF-8 folder, read-only: every key released in its body shows the
     // path it could not write, each part readable.
-    makeFolder("d\xc3\xa9p");
-    writeFile("d\xc3\xa9p/caf\xe9.txt", "body", 0444);
+    QVERIFY(makeFolder("d\xc3\xa9p"));
+    QVERIFY(writeFile("d\xc3\xa9p/caf\xe9.txt", "body", 0444));
     showWindowIn("d\xc3\xa9p");
     pickWithKeys(0);
     QCOMPARE(clipboard(), u"body"_s);
     QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
     clickOn(mainbox()->viewport(), mainbox()->viewport()->rect().center());
-    SeenBox box;
-    answerNextBox(box);
+    BoxAnswerer box;
     QTest::keyClick(m_window->windowHandle(), 'x');
     QTRY_VERIFY(box.seen);
     QCOMPARE(box.text, u"Cannot create file "_s + QFile::decodeName(m_root) + u"/dép/café.txt."_s);
@@ -470,8 +407,8 @@ void TestByteNames::lookupKeepsEncodingsApart()
     QFETCH(QByteArray, asked);
     QFETCH(bool, exists);
     QFETCH(QByteArray, resolved);
-    makeFolder("d\xe9p");
-    writeFile("d\xe9p/" + onDisk, "");
+    QVERIFY(makeFolder("d\xe9p"));
+    QVERIFY(writeFile("d\xe9p/" + onDisk, ""));
     QCOMPARE(ClipFiles::exists(pathOf("d\xe9p/" + asked)), exists);
     QCOMPARE(ClipFiles::resolve(pathOf("d\xe9p/" + asked)), pathOf("d\xe9p/" + resolved));
 }

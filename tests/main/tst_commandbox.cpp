@@ -504,8 +504,7 @@ void TestCommandBox::failedOpenLeavesDisplays()
     for (const QString& file : files)
         before << m_f->readFile(file);
 
-    SeenBox seen;
-    m_f->answerNextBox(seen);
+    BoxAnswerer seen;
     m_f->type(QStringLiteral("faq1\r"));
     QVERIFY(seen.seen);
     QCOMPARE(seen.caption, QStringLiteral("Snipwell 1.0"));
@@ -543,8 +542,7 @@ void TestCommandBox::textAtCapacityIsTaken()
     QCOMPARE(body.size(), kEditorCapacity);
     m_f->writeFile(QStringLiteral("big.txt"), body);
 
-    SeenBox seen;
-    m_f->answerNextBox(seen);
+    BoxAnswerer seen;
     m_f->type(QStringLiteral("big\r"));
     QVERIFY(!seen.seen);
     QCOMPARE(indexbox()->text(), QStringLiteral("BIG"));

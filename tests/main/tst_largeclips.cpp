@@ -130,8 +130,7 @@ void TestLargeClips::capacityBoundary()
     m_f->writeFile(QStringLiteral("big.hed"), title ? bytes : QByteArray("Big title"));
     const QString text = LineBreaks::toClipText(QString::fromUtf8(bytes));
 
-    SeenBox seen;
-    m_f->answerNextBox(seen);
+    BoxAnswerer seen;
     open(QStringLiteral("big"));
     ClipTextEdit* editor = title ? titlebox() : mainbox();
     if (taken) {

@@ -1,4 +1,3 @@
-#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "BoxAnswerer.h"
 #include "ClipError.h"
 #include "ClipFiles.h"
 #include "CommandBox.h"
@@ -23,24 +23,11 @@
 #include "HandlerGuard.h"
 #include "TForm1.h"
 #include "TitleLine.h"
-#include "WindowFixture.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
-
-namespace {
-
-QStringList buttonTexts(const QMessageBox* box)
-{
-    QStringList texts;
-    for (const QAbstractButton* button : box->buttons())
-        texts << button->text();
-    return texts;
-}
-
-} // namespace
 
 class TestMainWindow : public QObject
 {
@@ -85,8 +72,6 @@ private:
     }
     void writeFile(const QString& name, const QByteArray& bytes) const;
     void showWindow();
-    // Answers the next modal message box with its first button, after noting what it shows.
-    void answerNextBox(SeenBox& seen);
 
     std::unique_ptr<QTemporaryDir> m_clipDir;
     QByteArray m_startDirectory;
@@ -120,21 +105,6 @@ void TestMainWindow::showWindow()
 {
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
-
-void TestMainWindow::answerNextBox(SeenBox& seen)
-{
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, [timer, &seen] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        timer->deleteLater();
-        timer->stop();
-        seen = { true, box->windowTitle(), box->text(), box->icon(), buttonTexts(box) };
-        box->buttons().constFirst()->click();
-    });
-    timer->start(10);
 }
 
 void TestMainWindow::controlsHaveTheirPlacesAndTabStops_data()
@@ -564,8 +534,7 @@ void TestMainWindow::failingHandlerShowsErrorBoxAndProgramGoesOn()
     QVERIFY(::chmod(QFile::encodeName(m_clipDir->filePath(QStringLiteral(".txt"))).constData(), 0444) == 0);
 
     mainbox->setFocus();
-    SeenBox seen;
-    answerNextBox(seen);
+    BoxAnswerer seen;
     QTest::keyClick(mainbox, Qt::Key_End);
     QVERIFY(seen.seen);
     QCOMPARE(seen.caption, QStringLiteral("Snipwell 1.0"));
@@ -577,8 +546,7 @@ void TestMainWindow::failingHandlerShowsErrorBoxAndProgramGoesOn()
     // The editor keeps its text, the file stays, and the next release tries again.
     QCOMPARE(mainbox->clipText(), QStringLiteral("body"));
     QVERIFY(!QApplication::activeModalWidget());
-    SeenBox again;
-    answerNextBox(again);
+    BoxAnswerer again;
     QTest::keyClick(mainbox, Qt::Key_Home);
     QVERIFY(again.seen);
     QCOMPARE(again.text, seen.text);
@@ -597,8 +565,7 @@ void TestMainWindow::failingKeyHandlerKeepsCharacterOut()
                 throw ClipError(QStringLiteral("Cannot open file x"));
         });
     });
-    SeenBox seen;
-    answerNextBox(seen);
+    BoxAnswerer seen;
     QTest::keyClicks(&box, QStringLiteral("axb"));
     QVERIFY(seen.seen);
     QCOMPARE(seen.text, QStringLiteral("Cannot open file x."));
@@ -611,8 +578,7 @@ void TestMainWindow::failingKeyHandlerKeepsCharacterOut()
 
 void TestMainWindow::applicationErrorBox()
 {
-    SeenBox seen;
-    answerNextBox(seen);
+    BoxAnswerer seen;
     ErrorBox::showApplicationError(QStringLiteral("ClipError"), QStringLiteral("Cannot open file /x"));
     QVERIFY(seen.seen);
     QCOMPARE(seen.caption, QStringLiteral("Application Error"));

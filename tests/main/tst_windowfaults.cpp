@@ -39,10 +39,7 @@ public:
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box || !box->isVisible() || box->buttons().isEmpty())
                 return;
-            QStringList buttons;
-            for (const QAbstractButton* button : box->buttons())
-                buttons << button->text();
-            m_seen.append({ true, box->windowTitle(), box->text(), box->icon(), buttons });
+            m_seen.append(SeenBox::of(box));
             box->buttons().constFirst()->click();
         });
         m_timer.start(10);

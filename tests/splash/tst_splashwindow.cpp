@@ -297,8 +297,7 @@ void TestSplashWindow::errorBoxOutlivesTheSplashWindow()
     QVERIFY(QTest::qWaitForWindowActive(splash));
 
     // Open while the splash window frees itself: the box must not have been its child.
-    SeenBox seen;
-    fixture.answerNextBox(seen, [&splash] { return splash.isNull(); });
+    BoxAnswerer seen(BoxAnswerer::firstButton, [&splash] { return splash.isNull(); });
     ErrorBox::show(QStringLiteral("Cannot create file .hed"));
     QVERIFY(seen.seen);
     QVERIFY(splash.isNull());
@@ -351,8 +350,7 @@ void TestSplashWindow::brokenPictureShowsErrorBoxAndNoAboutWindow()
     WindowFixture fixture;
     Form1 = fixture.window();
     QVERIFY(fixture.show());
-    SeenBox box;
-    fixture.answerNextBox(box);
+    BoxAnswerer box;
     QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
     QVERIFY(box.seen);
     QCOMPARE(box.caption, QStringLiteral("Snipwell 1.0"));
@@ -378,8 +376,7 @@ void TestSplashWindow::pictureThatFailsToDecodeIsReportedOnce()
     WindowFixture fixture;
     Form1 = fixture.window();
     QVERIFY(fixture.show());
-    SeenBox box;
-    fixture.answerNextBox(box);
+    BoxAnswerer box;
     const QPointer<TForm2> window = new TForm2;
     window->AboutMode = true; // no timer
     window->show();

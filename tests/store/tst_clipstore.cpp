@@ -40,7 +40,7 @@ private slots:
 void TestClipStore::openCreatesMissingTitle()
 {
     ClipFolder folder;
-    ClipFolder::write("faq1.txt", "Dear sir,\r\n");
+    QVERIFY(ClipFolder::write("faq1.txt", "Dear sir,\r\n"));
     ClipStore store;
     int calls = 0;
     QCOMPARE(store.openClip("faq1", [&] { ++calls; }), OpenOutcome::Found);
@@ -53,7 +53,7 @@ void TestClipStore::openCreatesMissingTitle()
     QVERIFY(store.bodyPresent());
 
     // An existing title is never rewritten by opening.
-    ClipFolder::write("faq1.hed", "Title");
+    QVERIFY(ClipFolder::write("faq1.hed", "Title"));
     QCOMPARE(store.openClip("faq1", [&] { ++calls; }), OpenOutcome::Found);
     QCOMPARE(calls, 1);
     QCOMPARE(store.takeTitleText(), u"Title"_qs);
@@ -73,7 +73,7 @@ void TestClipStore::openWithoutBodyChangesNothing()
     QFETCH(QByteArray, entries);
 
     ClipFolder folder;
-    ClipFolder::make(entries);
+    QVERIFY(ClipFolder::make(entries));
     const QList<QByteArray> before = folder.names();
     ClipStore store;
     QCOMPARE(store.openClip("x", [] { QFAIL("title must not be touched"); }), OpenOutcome::NotFound);
@@ -88,7 +88,7 @@ void TestClipStore::openWithoutBodyChangesNothing()
 void TestClipStore::openWithDirectoryAsTitle()
 {
     ClipFolder folder;
-    ClipFolder::make("f:x.txt d:x.hed");
+    QVERIFY(ClipFolder::make("f:x.txt d:x.hed"));
     ClipStore store;
     QCOMPARE(errorMessageOf([&] { store.openClip("x"); }),
              u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("x.hed")));
@@ -104,10 +104,10 @@ void TestClipStore::textsSurviveReadAndSave()
     const QByteArray saved("\x93"
                            "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\r\nb\r\n");
     ClipFolder folder;
-    ClipFolder::write("c.txt", windows1252);
-    ClipFolder::write("c.hed",
-                      "\xef\xbb\xbf"
-                      "BOM");
+    QVERIFY(ClipFolder::write("c.txt", windows1252));
+    QVERIFY(ClipFolder::write("c.hed",
+                              "\xef\xbb\xbf"
+                              "BOM"));
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
     QCOMPARE(store.takeTitleText(), u"BOM"_qs);
@@ -155,7 +155,7 @@ void TestClipStore::encodingsAndMarksRoundTrip()
     QFETCH(QByteArray, saved);
 
     ClipFolder folder;
-    ClipFolder::write("n.txt", raw);
+    QVERIFY(ClipFolder::write("n.txt", raw));
     ClipStore store;
     QCOMPARE(store.openClip("n"), OpenOutcome::Found);
     QCOMPARE(store.takeBodyText(), text);
@@ -172,7 +172,7 @@ void TestClipStore::encodingsAndMarksRoundTrip()
 void TestClipStore::typedCharacterOutsideCodePageSavesUtf8()
 {
     ClipFolder folder;
-    ClipFolder::write("c.txt", "caf\xe9");
+    QVERIFY(ClipFolder::write("c.txt", "caf\xe9"));
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
     const QString text = store.takeBodyText();
@@ -188,7 +188,7 @@ void TestClipStore::typedCharacterOutsideCodePageSavesUtf8()
 void TestClipStore::saveWritesOnlyWhereItMay()
 {
     ClipFolder folder;
-    ClipFolder::make("f:c.txt=body f:c.hed=title");
+    QVERIFY(ClipFolder::make("f:c.txt=body f:c.hed=title"));
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
     store.takeTitleText();
@@ -203,7 +203,7 @@ void TestClipStore::saveWritesOnlyWhereItMay()
     store.saveTitle(u"gone"_qs);
     QCOMPARE(folder.listing(), QByteArray());
 
-    ClipFolder::make("r:c.txt=locked f:c.hed=title");
+    QVERIFY(ClipFolder::make("r:c.txt=locked f:c.hed=title"));
     QCOMPARE(errorMessageOf([&] { store.saveBody(u"new"_qs); }),
              u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("c.txt")));
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray("locked"));
@@ -216,7 +216,7 @@ void TestClipStore::saveWritesOnlyWhereItMay()
 void TestClipStore::previousClipTextIsNeverSaved()
 {
     ClipFolder folder;
-    ClipFolder::make("f:a.txt=A f:a.hed=At f:c.txt=C p:c.hed");
+    QVERIFY(ClipFolder::make("f:a.txt=A f:a.hed=At f:c.txt=C p:c.hed"));
     ClipStore store;
     QCOMPARE(store.openClip("a"), OpenOutcome::Found);
     store.takeTitleText();
@@ -224,7 +224,7 @@ void TestClipStore::previousClipTextIsNeverSaved()
 
     // Not found, then the files appear: still not the texts read from a.
     QCOMPARE(store.openClip("b"), OpenOutcome::NotFound);
-    ClipFolder::make("f:b.txt=B f:b.hed=Bt");
+    QVERIFY(ClipFolder::make("f:b.txt=B f:b.hed=Bt"));
     store.saveTitle(u"At"_qs);
     store.saveBody(u"A"_qs);
     QCOMPARE(ClipFolder::read("b.hed"), QByteArray("Bt"));
@@ -247,7 +247,7 @@ void TestClipStore::previousClipTextIsNeverSaved()
 void TestClipStore::lettersOfAnyCase()
 {
     ClipFolder folder;
-    ClipFolder::make("f:FAQ1.TXT=body f:FAQ1.HED=title");
+    QVERIFY(ClipFolder::make("f:FAQ1.TXT=body f:FAQ1.HED=title"));
     ClipStore store;
     QCOMPARE(store.openClip("faq1", [] { QFAIL("the title exists"); }), OpenOutcome::Found);
     QCOMPARE(store.takeTitleText(), u"title"_qs);
@@ -265,7 +265,7 @@ void TestClipStore::lettersOfAnyCase()
 void TestClipStore::nameNotValidUtf8()
 {
     ClipFolder folder;
-    ClipFolder::make("f:caf\xe9.txt=body");
+    QVERIFY(ClipFolder::make("f:caf\xe9.txt=body"));
     ClipStore store;
     QCOMPARE(store.openClip("caf\xe9"), OpenOutcome::Found);
     QCOMPARE(folder.listing(), QByteArray("caf\xe9.hed caf\xe9.txt"));
@@ -283,8 +283,8 @@ void TestClipStore::saveCutShortKeepsOldText()
 {
     ClipFolder folder;
     const QByteArray old(3000, 'o');
-    ClipFolder::write("big.txt", old);
-    ClipFolder::write("big.hed", "t");
+    QVERIFY(ClipFolder::write("big.txt", old));
+    QVERIFY(ClipFolder::write("big.hed", "t"));
 
     const QByteArray report = runInChild([] {
         // Writes past 4 KiB fail with EFBIG instead of killing the process.
@@ -340,7 +340,7 @@ void TestClipStore::createClip()
     QFETCH(QByteArray, listing);
 
     ClipFolder folder;
-    ClipFolder::make(entries);
+    QVERIFY(ClipFolder::make(entries));
     ClipStore store;
     store.openClip("other");
     QCOMPARE(store.createClip(name), outcome);
@@ -379,7 +379,7 @@ void TestClipStore::deleteClip()
     QFETCH(QByteArray, listing);
 
     ClipFolder folder;
-    ClipFolder::make(entries);
+    QVERIFY(ClipFolder::make(entries));
     ClipStore store;
     store.openClip("b");
     store.deleteClip(folder.pathOf(body));
@@ -410,7 +410,7 @@ void TestClipStore::bodyPresentFollowsFolder()
         if (step.change[0] == '-')
             QCOMPARE(::remove(step.change + 1), 0);
         else
-            ClipFolder::make(step.change);
+            QVERIFY(ClipFolder::make(step.change));
         QVERIFY2(store.bodyPresent() == step.present, step.change);
     }
     store.clearCurrentPaths();

@@ -97,9 +97,9 @@ void TestClipStoreFaults::entryNamedLikeAClip()
     QFETCH(bool, asTitle);
 
     ClipFolder folder;
-    ClipFolder::make("f:a.txt=A f:a.hed=At");
+    QVERIFY(ClipFolder::make("f:a.txt=A f:a.hed=At"));
     const QByteArray entryName = asTitle ? "faq.hed" : "faq.txt";
-    ClipFolder::make(asTitle ? "f:faq.txt=B" : "f:faq.hed=T");
+    QVERIFY(ClipFolder::make(asTitle ? "f:faq.txt=B" : "f:faq.hed=T"));
     QVERIFY(FaultInjection::makeEntry(entry, folder.pathOf(entryName)));
 
     // Listed only when the body is a file.
@@ -167,7 +167,7 @@ void TestClipStoreFaults::fileChangedBetweenTestAndRead()
     QFETCH(bool, whileTitleIsMade);
 
     ClipFolder folder;
-    ClipFolder::make(whileTitleIsMade ? "f:faq.txt=B" : "f:faq.txt=B f:faq.hed=T");
+    QVERIFY(ClipFolder::make(whileTitleIsMade ? "f:faq.txt=B" : "f:faq.txt=B f:faq.hed=T"));
     const QByteArray name = title ? "faq.hed" : "faq.txt";
     const QByteArray path = folder.pathOf(name);
     const auto makeChange = [&] {
@@ -254,9 +254,9 @@ void TestClipStoreFaults::saveThatDoesNotFit()
             QSKIP("mounting a small disk is not permitted here");
     }
     const QByteArray old = QByteArray("old text ").repeated(400);
-    ClipFolder::write("disk/faq.txt", old);
-    ClipFolder::write("disk/faq.hed", "T");
-    ClipFolder::write("disk/new.txt", QByteArray());
+    QVERIFY(ClipFolder::write("disk/faq.txt", old));
+    QVERIFY(ClipFolder::write("disk/faq.hed", "T"));
+    QVERIFY(ClipFolder::write("disk/new.txt", QByteArray()));
     if (room == Room::FullDisk)
         QVERIFY(FaultInjection::fillDisk(disk + "/z-filler"));
     const ino_t inode = ClipFolder::inode("disk/faq.txt");
@@ -350,7 +350,7 @@ void TestClipStoreFaults::permissions()
         QSKIP("no user nobody to act as");
 
     ClipFolder folder;
-    ClipFolder::make(QByteArray(entries).replace("w:", "f:"));
+    QVERIFY(ClipFolder::make(QByteArray(entries).replace("w:", "f:")));
     for (const QByteArray& word : entries.split(' ')) {
         const QByteArray name = word.mid(2, word.indexOf('=') - 2);
         QCOMPARE(::chown(name.constData(), uid, gid), 0);
@@ -397,7 +397,7 @@ void TestClipStoreFaults::folderRemovedWhileInUse()
     ClipFolder folder;
     const QByteArray clips = folder.pathOf("clips");
     QCOMPARE(::mkdir(clips.constData(), 0755), 0);
-    ClipFolder::make("f:clips/a.txt=A f:clips/a.hed=At");
+    QVERIFY(ClipFolder::make("f:clips/a.txt=A f:clips/a.hed=At"));
     QVERIFY(ClipFiles::setCurrentDirectory(clips));
     ClipStore store;
     QCOMPARE(store.openClip("a"), OpenOutcome::Found);
@@ -427,7 +427,7 @@ void TestClipStoreFaults::folderRemovedWhileInUse()
     // A folder made again in its place is where the clips are found once more.
     // The current directory is the removed one: only whole paths reach the new folder.
     QCOMPARE(::mkdir(clips.constData(), 0755), 0);
-    ClipFolder::write(clips + "/a.txt", "again");
+    QVERIFY(ClipFolder::write(clips + "/a.txt", "again"));
     QCOMPARE(store.openClip("a"), OpenOutcome::Found);
     QCOMPARE(store.takeBodyText(), u"again"_qs);
     QVERIFY(ClipFiles::setCurrentDirectory(clips));
@@ -455,7 +455,7 @@ void TestClipStoreFaults::fileTooLargeIsRefusedBySize()
     QFETCH(QByteArray, report);
 
     ClipFolder folder;
-    ClipFolder::make("f:big.txt=x f:big.hed=x");
+    QVERIFY(ClipFolder::make("f:big.txt=x f:big.hed=x"));
     // Sparse: its size costs no disk, but reading it would.
     QCOMPARE(::truncate(file.constData(), off_t(size)), 0);
     ClipStore store;
@@ -481,8 +481,8 @@ void TestClipStoreFaults::nameKeptOnAFileSystemIgnoringCase()
         QCOMPARE(::chdir(folder.path().constData()), 0);
         QProcess::execute(u"fusermount"_qs, { u"-u"_qs, u"stick"_qs });
     });
-    ClipFolder::write("stick/FAQ1.TXT", "old");
-    ClipFolder::write("stick/FAQ1.HED", "T");
+    QVERIFY(ClipFolder::write("stick/FAQ1.TXT", "old"));
+    QVERIFY(ClipFolder::write("stick/FAQ1.HED", "T"));
     QCOMPARE(::chdir("stick"), 0);
 
     ClipStore store;
@@ -499,9 +499,9 @@ void TestClipStoreFaults::nameKeptOnAFileSystemIgnoringCase()
 void TestClipStoreFaults::titleMadeByAnotherProgramWhileOpening()
 {
     ClipFolder folder;
-    ClipFolder::make("f:faq.txt=B");
+    QVERIFY(ClipFolder::make("f:faq.txt=B"));
     ClipStore store;
-    QCOMPARE(store.openClip("faq", [] { ClipFolder::make("f:faq.hed=Theirs"); }), OpenOutcome::Found);
+    QCOMPARE(store.openClip("faq", [] { QVERIFY(ClipFolder::make("f:faq.hed=Theirs")); }), OpenOutcome::Found);
     QCOMPARE(store.takeTitleText(), u"Theirs"_qs);
     QCOMPARE(store.takeBodyText(), u"B"_qs);
 }

@@ -17,7 +17,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 
 // A fresh clip folder made the current directory for the life of the object.
@@ -44,14 +46,20 @@ public:
     const QByteArray& path() const { return m_path; }
     QByteArray pathOf(const QByteArray& name) const { return m_path + '/' + name; }
 
-    static void write(const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644)
+    // Set-up helpers return false, after saying why, so that the caller's QVERIFY stops the test
+    // at once instead of letting it run on into a second, misleading failure.
+    [[nodiscard]] static bool write(const QByteArray& name, const QByteArray& bytes, mode_t mode = 0644)
     {
         ::unlink(name.constData());
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, mode);
-        QVERIFY2(fd >= 0, name.constData());
-        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+        if (fd < 0)
+            return failed("create", name);
+        const bool whole = ::write(fd, bytes.constData(), size_t(bytes.size())) == ssize_t(bytes.size());
         ::close(fd);
-        ::chmod(name.constData(), mode); // whatever the umask says
+        if (!whole)
+            return failed("write", name);
+        // Whatever the umask says; a file system without modes (FAT through FUSE) has none to set.
+        return ::chmod(name.constData(), mode) == 0 || errno == ENOSYS || failed("set the mode of", name);
     }
 
     // The file's bytes, or a null array when it cannot be read.
@@ -72,8 +80,12 @@ public:
     // Every name in the folder, in byte order: shows twins and left-over temporary files.
     QList<QByteArray> names(const QByteArray& subfolder = QByteArray()) const
     {
+        return namesIn(subfolder.isEmpty() ? m_path : pathOf(subfolder));
+    }
+    static QList<QByteArray> namesIn(const QByteArray& folder)
+    {
         QList<QByteArray> result;
-        if (DIR* dir = ::opendir(subfolder.isEmpty() ? m_path.constData() : pathOf(subfolder).constData())) {
+        if (DIR* dir = ::opendir(folder.constData())) {
             while (const dirent* entry = ::readdir(dir)) {
                 const QByteArray name(entry->d_name);
                 if (name != "." && name != "..")
@@ -88,7 +100,7 @@ public:
     // Lays out entries from a short description, one per word: "f:name" a file ("f:name=text"
     // with content), "r:name" a read-only file, "d:name" a directory, "p:name" a FIFO,
     // "l:name>target" a symbolic link.
-    static void make(const QByteArray& description)
+    [[nodiscard]] static bool make(const QByteArray& description)
     {
         for (const QByteArray& word : description.split(' ')) {
             if (word.size() < 2)
@@ -97,26 +109,30 @@ public:
             const qsizetype cut = entry.indexOf(word[0] == 'l' ? '>' : '=');
             const QByteArray name = cut < 0 ? entry : entry.left(cut);
             const QByteArray rest = cut < 0 ? QByteArray() : entry.mid(cut + 1);
+            bool made = false;
             switch (word[0]) {
             case 'f':
-                write(name, rest);
+                made = write(name, rest);
                 break;
             case 'r':
-                write(name, rest, 0444);
+                made = write(name, rest, 0444);
                 break;
             case 'd':
-                QCOMPARE(::mkdir(name.constData(), 0755), 0);
+                made = ::mkdir(name.constData(), 0755) == 0 || failed("make the directory", name);
                 break;
             case 'p':
-                QCOMPARE(::mkfifo(name.constData(), 0644), 0);
+                made = ::mkfifo(name.constData(), 0644) == 0 || failed("make the FIFO", name);
                 break;
             case 'l':
-                QCOMPARE(::symlink(rest.constData(), name.constData()), 0);
+                made = ::symlink(rest.constData(), name.constData()) == 0 || failed("make the link", name);
                 break;
             default:
-                QFAIL(word.constData());
+                qWarning("unknown entry %s", word.constData());
             }
+            if (!made)
+                return false;
         }
+        return true;
     }
 
     // The same, as one line: "a.hed a.txt".
@@ -135,6 +151,12 @@ public:
     }
 
 private:
+    static bool failed(const char* what, const QByteArray& name)
+    {
+        qWarning("cannot %s %s: %s", what, name.constData(), std::strerror(errno));
+        return false;
+    }
+
     QTemporaryDir m_dir;
     QByteArray m_path;
     QByteArray m_previous;

@@ -1,39 +1,25 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QHash>
-#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QWindow>
 
+#include "BoxAnswerer.h"
 #include "ClipFiles.h"
 #include "TForm1.h"
 
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <functional>
 #include <memory>
 
 // A poll tick is due at most 500 ms after any moment; the rest is room for a slow (sanitizer)
 // build.
 inline constexpr int kPollWait = 2000;
-
-// What a modal message box showed before the test answered it.
-struct SeenBox
-{
-    bool seen = false;
-    QString caption;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;
-};
 
 // A main window on a fresh clip folder, which is the current directory from before the window
 // is made until the test ends.
@@ -120,32 +106,6 @@ public:
                 QTest::keyClick(handle(), key.toLatin1());
             }
         }
-    }
-
-    // Answers the next modal message box with its first button, after noting what it shows.
-    // With a condition, the box stays open until the condition holds (or a few seconds pass).
-    void answerNextBox(SeenBox& seen, std::function<bool()> answerWhen = {}) const
-    {
-        auto* timer = new QTimer(m_window.get());
-        auto deadline = std::make_shared<QDeadlineTimer>(5000);
-        QObject::connect(timer, &QTimer::timeout, timer, [timer, &seen, answerWhen, deadline] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box)
-                return;
-            if (!seen.seen) {
-                QStringList buttons;
-                for (const QAbstractButton* button : box->buttons())
-                    buttons << button->text();
-                seen = { true, box->windowTitle(), box->text(), box->icon(), buttons };
-                deadline->setRemainingTime(5000);
-            }
-            if (answerWhen && !answerWhen() && !deadline->hasExpired())
-                return;
-            timer->stop();
-            timer->deleteLater();
-            box->buttons().constFirst()->click();
-        });
-        timer->start(10);
     }
 
 private:
