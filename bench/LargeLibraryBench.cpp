@@ -20,6 +20,8 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 constexpr int kLibrarySize = 100000;
@@ -73,7 +75,7 @@ void bareCreate(const QByteArray& path)
 
 void pollTick(TForm1& window)
 {
-    QMetaObject::invokeMethod(window.findChild<QTimer*>(u"Timer1"_qs), "timeout", Qt::DirectConnection);
+    QMetaObject::invokeMethod(window.findChild<QTimer*>(u"Timer1"_s), "timeout", Qt::DirectConnection);
 }
 
 void fillLibrary(const WindowInFolder& folder)
@@ -90,10 +92,10 @@ void startUpRow(QList<BenchRow>& rows)
     QTemporaryDir small;
     for (int i = 0; i < kLibrarySize; ++i)
         bareCreate(QFile::encodeName(
-            large.filePath(u"clip%1.txt"_qs.arg((i * 7919) % kLibrarySize, 6, 10, QLatin1Char('0')))));
+            large.filePath(u"clip%1.txt"_s.arg((i * 7919) % kLibrarySize, 6, 10, QLatin1Char('0')))));
     for (int i = 0; i < 20; ++i)
-        bareCreate(QFile::encodeName(small.filePath(u"faq%1.txt"_qs.arg(i))));
-    const QString probe = QCoreApplication::applicationDirPath() + u"/snipwell-startup-probe"_qs;
+        bareCreate(QFile::encodeName(small.filePath(u"faq%1.txt"_s.arg(i))));
+    const QString probe = QCoreApplication::applicationDirPath() + u"/snipwell-startup-probe"_s;
     std::vector<double> largeSeconds;
     std::vector<double> smallSeconds;
     for (int i = 0; i <= kRepetitions; ++i) {
@@ -106,9 +108,9 @@ void startUpRow(QList<BenchRow>& rows)
     }
     const double value = median(largeSeconds);
     const double floor = median(smallSeconds);
-    rows.append({ u"Process start to first paint, 100,000 clips (offscreen)"_qs, value,
-                  u"the same start-up, 20 clips"_qs, floor, 0,
-                  u"+"_qs + QString::number((value - floor) * 1e3, 'f', 0) + u" ms: the list read at first show"_qs });
+    rows.append({ u"Process start to first paint, 100,000 clips (offscreen)"_s, value,
+                  u"the same start-up, 20 clips"_s, floor, 0,
+                  u"+"_s + QString::number((value - floor) * 1e3, 'f', 0) + u" ms: the list read at first show"_s });
 }
 
 void libraryRows(QList<BenchRow>& rows)
@@ -116,23 +118,23 @@ void libraryRows(QList<BenchRow>& rows)
     WindowInFolder folder;
     fillLibrary(folder);
     TForm1& window = folder.show();
-    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_qs);
-    auto* list = window.findChild<QListView*>(u"FileListBox1"_qs);
-    auto* create = window.findChild<QPushButton*>(u"Button1"_qs);
-    auto* remove = window.findChild<QPushButton*>(u"Button2"_qs);
-    auto* newfile = window.findChild<QLineEdit*>(u"newfile"_qs);
+    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_s);
+    auto* list = window.findChild<QListView*>(u"FileListBox1"_s);
+    auto* create = window.findChild<QPushButton*>(u"Button1"_s);
+    auto* remove = window.findChild<QPushButton*>(u"Button2"_s);
+    auto* newfile = window.findChild<QLineEdit*>(u"newfile"_s);
     const QByteArray& path = folder.path();
 
     const auto [star, starFloor]
         = medianSecondsBeside([&] { QTest::keyClick(inputbox, '*'); }, [&] { plainReaddir(path); });
-    rows.append({ u"\"*\" (re-read the list), 100,000 clips"_qs, star, u"plain readdir"_qs, starFloor, 3, {} });
+    rows.append({ u"\"*\" (re-read the list), 100,000 clips"_s, star, u"plain readdir"_s, starFloor, 3, {} });
 
     int created = 0;
     const double createSeconds
         = medianPrepared([](int) {},
                          [&] {
                              create->click();
-                             QTest::keyClicks(newfile, u"n%1"_qs.arg(created++, 5, 10, QLatin1Char('0')));
+                             QTest::keyClicks(newfile, u"n%1"_s.arg(created++, 5, 10, QLatin1Char('0')));
                              QTest::keyClick(newfile, Qt::Key_Return);
                          });
     int floorFiles = 0;
@@ -141,18 +143,18 @@ void libraryRows(QList<BenchRow>& rows)
                                                   bareCreate(path + "/f" + QByteArray::number(floorFiles++) + ".txt");
                                                   plainReaddir(path);
                                               });
-    if (!QFile::exists(QFile::decodeName(path) + u"/n00000.txt"_qs))
+    if (!QFile::exists(QFile::decodeName(path) + u"/n00000.txt"_s))
         qFatal("Create made no clip");
-    rows.append({ u"Create (make the file, re-read the list), 100,000 clips"_qs,
+    rows.append({ u"Create (make the file, re-read the list), 100,000 clips"_s,
                   createSeconds,
-                  u"create one file, plain readdir"_qs,
+                  u"create one file, plain readdir"_s,
                   createFloor,
                   3,
                   {} });
 
     // Each run deletes one of the clips Create made, selected (and so opened) beforehand.
     const auto selectCreated = [&](int run) {
-        const QString name = u"n%1.txt"_qs.arg(run, 5, 10, QLatin1Char('0'));
+        const QString name = u"n%1.txt"_s.arg(run, 5, 10, QLatin1Char('0'));
         const QModelIndexList found
             = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
         if (found.isEmpty())
@@ -161,10 +163,10 @@ void libraryRows(QList<BenchRow>& rows)
     };
     double deleteSeconds = 0;
     {
-        const BoxAnswerer yes(u"&Yes"_qs);
+        const BoxAnswerer yes(u"&Yes"_s);
         deleteSeconds = medianPrepared(selectCreated, [&] { remove->click(); });
     }
-    if (QFile::exists(QFile::decodeName(path) + u"/n00000.txt"_qs))
+    if (QFile::exists(QFile::decodeName(path) + u"/n00000.txt"_s))
         qFatal("Delete left the clip");
     int doomed = 0;
     const double deleteFloor = medianPrepared(
@@ -178,8 +180,8 @@ void libraryRows(QList<BenchRow>& rows)
             ::unlink((path + "/g" + QByteArray::number(doomed) + ".hed").constData());
             plainReaddir(path);
         });
-    rows.append({ u"Delete (confirm, delete both files, re-read the list), 100,000 clips"_qs, deleteSeconds,
-                  u"unlink two files, plain readdir"_qs, deleteFloor, 3, u"the box answered at once"_qs });
+    rows.append({ u"Delete (confirm, delete both files, re-read the list), 100,000 clips"_s, deleteSeconds,
+                  u"unlink two files, plain readdir"_s, deleteFloor, 3, u"the box answered at once"_s });
 
     // After a re-read the poll asks for the nameless clip, which no file has: the store answers
     // from its listing of the folder, read again only when the folder has changed.
@@ -190,14 +192,14 @@ void libraryRows(QList<BenchRow>& rows)
                                                            (void)::lstat(nameless.constData(), &st);
                                                        },
                                                        100);
-    rows.append({ u"Poll tick, 100,000 clips, nameless clip"_qs, tick, u"one bare lstat of the path"_qs, tickFloor, 0,
-                  u"the folder unchanged since the last tick"_qs });
+    rows.append({ u"Poll tick, 100,000 clips, nameless clip"_s, tick, u"one bare lstat of the path"_s, tickFloor, 0,
+                  u"the folder unchanged since the last tick"_s });
     int touched = 0;
     const double changedTick = medianPrepared(
         [&](int) { bareCreate(path + "/t" + QByteArray::number(touched++) + ".txt"); }, [&] { pollTick(window); });
     const double changedFloor = medianPrepared([](int) {}, [&] { plainReaddir(path); });
-    rows.append({ u"Poll tick, 100,000 clips, just after the folder changed"_qs, changedTick, u"plain readdir"_qs,
-                  changedFloor, 0, u"once per change: the letter-case index is read again"_qs });
+    rows.append({ u"Poll tick, 100,000 clips, just after the folder changed"_s, changedTick, u"plain readdir"_s,
+                  changedFloor, 0, u"once per change: the letter-case index is read again"_s });
 }
 
 // A body of kEditorCapacity characters in one of three shapes.
@@ -219,16 +221,16 @@ void capacityRows(QList<BenchRow>& rows)
 {
     WindowInFolder folder;
     const QList<std::pair<QByteArray, QString>> shapes {
-        { "lines", u"lines of 62 characters"_qs },
-        { "words", u"one line of words"_qs },
-        { "blob", u"one line without a space"_qs },
+        { "lines", u"lines of 62 characters"_s },
+        { "words", u"one line of words"_s },
+        { "blob", u"one line without a space"_s },
     };
     for (const auto& [shape, described] : shapes)
         folder.write(shape + ".txt", bodyAtCapacity(shape));
     folder.write("over.txt", bodyAtCapacity("blob") + 'x');
     TForm1& window = folder.show();
-    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_qs);
-    auto* mainbox = window.findChild<QPlainTextEdit*>(u"mainbox"_qs);
+    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_s);
+    auto* mainbox = window.findChild<QPlainTextEdit*>(u"mainbox"_s);
     const auto enter = [&](const QString& name) {
         QTest::keyClicks(inputbox, name);
         QTest::keyClick(inputbox, Qt::Key_Return);
@@ -247,7 +249,7 @@ void capacityRows(QList<BenchRow>& rows)
         plainEditor.repaint();
         QGuiApplication::clipboard()->setText(text);
     };
-    const QString floorName = u"bare read, plain QPlainTextEdit (lines of 62), clipboard"_qs;
+    const QString floorName = u"bare read, plain QPlainTextEdit (lines of 62), clipboard"_s;
     for (const auto& [shape, described] : shapes) {
         const QString name = QString::fromLatin1(shape);
         const auto [seconds, floor] = medianSecondsBeside(
@@ -258,8 +260,8 @@ void capacityRows(QList<BenchRow>& rows)
             plainOpen);
         if (QGuiApplication::clipboard()->text().size() != kEditorCapacity)
             qFatal("the body did not reach the clipboard");
-        rows.append({ u"Enter, body at capacity, "_qs + described, seconds, floorName, floor, 0,
-                      u"opened, shown and copied"_qs });
+        rows.append({ u"Enter, body at capacity, "_s + described, seconds, floorName, floor, 0,
+                      u"opened, shown and copied"_s });
     }
 
     // One key in the middle of the body: laid out again, then saved whole at its release.
@@ -280,9 +282,9 @@ void capacityRows(QList<BenchRow>& rows)
             [&] { bareAtomicWrite(scratch, sameSize); });
         if (QFileInfo(QFile::decodeName(path)).size() <= kEditorCapacity)
             qFatal("the key was not saved");
-        rows.append({ u"Key typed and saved, body at capacity, "_qs + described,
+        rows.append({ u"Key typed and saved, body at capacity, "_s + described,
                       seconds,
-                      u"bare atomic write of the same size"_qs,
+                      u"bare atomic write of the same size"_s,
                       floor,
                       0,
                       {} });
@@ -294,11 +296,11 @@ void capacityRows(QList<BenchRow>& rows)
     double refused = 0;
     double refusedFloor = 0;
     {
-        const BoxAnswerer ok(u"OK"_qs);
-        std::tie(refused, refusedFloor) = medianSecondsBeside([&] { enter(u"over"_qs); }, [&] { bareRead(overPath); });
+        const BoxAnswerer ok(u"OK"_s);
+        std::tie(refused, refusedFloor) = medianSecondsBeside([&] { enter(u"over"_s); }, [&] { bareRead(overPath); });
     }
-    rows.append({ u"Enter refused, one character over capacity"_qs, refused, u"bare read: open, fstat, read, close"_qs,
-                  refusedFloor, 0, u"read, decoded, refused; the error box answered at once"_qs });
+    rows.append({ u"Enter refused, one character over capacity"_s, refused, u"bare read: open, fstat, read, close"_s,
+                  refusedFloor, 0, u"read, decoded, refused; the error box answered at once"_s });
 }
 
 const BenchRegistration libraryRegistration("large library", [](QList<BenchRow>& rows) {

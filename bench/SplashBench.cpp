@@ -12,6 +12,8 @@
 
 #include <jpeglib.h>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // libjpeg with nothing of ours around it: default settings (which are the accurate integer
@@ -57,12 +59,12 @@ void decodeRows(QList<BenchRow>& rows)
     QImage plainImage;
     const auto [trueColour, plain]
         = medianSecondsBeside([&] { decode(24); }, [&] { plainDecode(bytes, plainImage); }, 20);
-    rows.append({ u"Read header and decode the splash picture, 24-bit"_qs, trueColour, u"libjpeg alone, same output"_qs,
-                  plain, 1.2, u"350 x 200, progressive, 7 scans"_qs });
+    rows.append({ u"Read header and decode the splash picture, 24-bit"_s, trueColour, u"libjpeg alone, same output"_s,
+                  plain, 1.2, u"350 x 200, progressive, 7 scans"_s });
     const auto [palette, plainPalette] = medianSecondsBeside(
         [&] { decode(8); }, [&] { plainDecode(bytes, plainImage, JpegPicture::kPaletteColours); }, 20);
-    rows.append({ u"Decode the splash picture, 236 colours (8-bit display)"_qs, palette,
-                  u"libjpeg alone, same output"_qs, plainPalette, 1.2, u"two-pass quantisation, Floyd-Steinberg"_qs });
+    rows.append({ u"Decode the splash picture, 236 colours (8-bit display)"_s, palette,
+                  u"libjpeg alone, same output"_s, plainPalette, 1.2, u"two-pass quantisation, Floyd-Steinberg"_s });
     JpegPicture::fixDisplayDepth(24);
 }
 
@@ -104,9 +106,9 @@ void splashShareRow(QList<BenchRow>& rows)
             window.repaint();
             window.hide();
         });
-    rows.append({ u"Splash window built, shown and first painted"_qs, seconds,
-                  u"libjpeg alone, painted in a bare QWidget"_qs, floor, 0,
-                  u"its share of start-up; its second delays only the topmost switch"_qs });
+    rows.append({ u"Splash window built, shown and first painted"_s, seconds,
+                  u"libjpeg alone, painted in a bare QWidget"_s, floor, 0,
+                  u"its share of start-up; its second delays only the topmost switch"_s });
 }
 
 const BenchRegistration splashRows("splash", [](QList<BenchRow>& rows) {

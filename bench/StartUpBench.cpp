@@ -9,6 +9,8 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Reads "<label> <resident KiB> <peak KiB>".
@@ -77,16 +79,16 @@ public:
     {
         QTemporaryDir clips;
         for (int i = 0; i < 20; ++i)
-            write(clips.filePath(u"faq"_qs + QString::number(i) + u".txt"_qs), "Dear customer,\r\nthank you.");
+            write(clips.filePath(u"faq"_s + QString::number(i) + u".txt"_s), "Dear customer,\r\nthank you.");
         QByteArray big;
         while (big.size() < (1 << 20))
             big += "Dear customer, thank you for your message about the order.\r\n";
         big.truncate(1 << 20);
-        write(clips.filePath(u"big.txt"_qs), big);
+        write(clips.filePath(u"big.txt"_s), big);
 
         const QString dir = QCoreApplication::applicationDirPath();
-        const QString snipwellProbe = dir + u"/snipwell-startup-probe"_qs;
-        const QString bareProbe = dir + u"/bare-window-probe"_qs;
+        const QString snipwellProbe = dir + u"/snipwell-startup-probe"_s;
+        const QString bareProbe = dir + u"/bare-window-probe"_s;
         const auto run = [&](const QString& program, const QStringList& arguments) {
             return launch(program, arguments, clips.path());
         };
@@ -94,7 +96,7 @@ public:
         for (int i = 0; i <= kRepetitions; ++i) {
             const bool counted = i > 0;
             const Launch b = run(bareProbe, {});
-            const Launch t = run(bareProbe, { u"text"_qs });
+            const Launch t = run(bareProbe, { u"text"_s });
             const Launch s = run(snipwellProbe, {});
             if (counted) {
                 bare.push_back(b);
@@ -102,7 +104,7 @@ public:
                 snipwell.push_back(s);
             }
             if (openClip) {
-                const Launch o = run(snipwellProbe, { u"open"_qs, u"big"_qs });
+                const Launch o = run(snipwellProbe, { u"open"_s, u"big"_s });
                 if (counted)
                     snipwellOpening.push_back(o);
             }
@@ -128,17 +130,17 @@ double medianOf(const std::vector<Launch>& launches, double Launch::*figure)
 
 QString platform()
 {
-    return u" ("_qs + qEnvironmentVariable("QT_QPA_PLATFORM") + u')';
+    return u" ("_s + qEnvironmentVariable("QT_QPA_PLATFORM") + u')';
 }
 
 const BenchRegistration startUpRows("start-up", [](QList<BenchRow>& rows) {
     const Launches launches(false);
     const auto seconds = [](const std::vector<Launch>& of) { return medianOf(of, &Launch::secondsToFirstPaint); };
-    const QString name = u"Process start to the main window's first paint"_qs + platform();
-    const QString note = u"start-up as shipped, splash included; each launch timed from outside"_qs;
+    const QString name = u"Process start to the main window's first paint"_s + platform();
+    const QString note = u"start-up as shipped, splash included; each launch timed from outside"_s;
     rows.append(
-        { name, seconds(launches.snipwell), u"bare QWidget to its first paint"_qs, seconds(launches.bare), 0, note });
-    rows.append({ name, seconds(launches.snipwell), u"bare QWidget with one label (fonts set up)"_qs,
+        { name, seconds(launches.snipwell), u"bare QWidget to its first paint"_s, seconds(launches.bare), 0, note });
+    rows.append({ name, seconds(launches.snipwell), u"bare QWidget with one label (fonts set up)"_s,
                   seconds(launches.bareWithText), 1.3, note });
 });
 
@@ -146,27 +148,27 @@ const BenchRegistration memoryRows("resident memory", [](QList<BenchRow>& rows) 
     const Launches launches(true);
     const auto resident = [](const std::vector<Launch>& of) { return medianOf(of, &Launch::residentBytes); };
     const auto peak = [](const std::vector<Launch>& of) { return medianOf(of, &Launch::peakBytes); };
-    const QString atPaint = u"Resident at the main window's first paint"_qs + platform();
-    const QString labelFloor = u"bare QWidget with one label (fonts set up)"_qs;
-    const QString note = u"VmRSS, read by each probe from /proc/self/status"_qs;
-    rows.append({ atPaint, resident(launches.snipwell), u"bare QWidget at its first paint"_qs, resident(launches.bare),
+    const QString atPaint = u"Resident at the main window's first paint"_s + platform();
+    const QString labelFloor = u"bare QWidget with one label (fonts set up)"_s;
+    const QString note = u"VmRSS, read by each probe from /proc/self/status"_s;
+    rows.append({ atPaint, resident(launches.snipwell), u"bare QWidget at its first paint"_s, resident(launches.bare),
                   0, note, BenchUnit::Bytes });
     rows.append({ atPaint, resident(launches.snipwell), labelFloor, resident(launches.bareWithText), 1.5, note,
                   BenchUnit::Bytes });
     const std::vector<Launch>& settling = launches.snipwellOpening;
-    rows.append({ u"Resident once the splash window is gone"_qs + platform(),
+    rows.append({ u"Resident once the splash window is gone"_s + platform(),
                   medianOf(settling, &Launch::settledResidentBytes), labelFloor, resident(launches.bareWithText), 1.5,
-                  u"VmRSS, about a second after start"_qs, BenchUnit::Bytes });
-    rows.append({ u"Peak resident until the splash window is gone"_qs + platform(),
+                  u"VmRSS, about a second after start"_s, BenchUnit::Bytes });
+    rows.append({ u"Peak resident until the splash window is gone"_s + platform(),
                   medianOf(settling, &Launch::settledPeakBytes), labelFloor, peak(launches.bareWithText), 1.5,
-                  u"VmHWM; the floor's peak is at its first paint"_qs, BenchUnit::Bytes });
+                  u"VmHWM; the floor's peak is at its first paint"_s, BenchUnit::Bytes });
     std::vector<double> growth;
     for (const Launch& one : settling)
         growth.push_back(one.openedResidentBytes - one.settledResidentBytes);
-    rows.append({ u"Resident with a 1 MiB clip opened by Enter and painted"_qs,
-                  medianOf(settling, &Launch::openedResidentBytes), u"the same launch, steady before it"_qs,
+    rows.append({ u"Resident with a 1 MiB clip opened by Enter and painted"_s,
+                  medianOf(settling, &Launch::openedResidentBytes), u"the same launch, steady before it"_s,
                   medianOf(settling, &Launch::settledResidentBytes), 0,
-                  u"+"_qs + QString::number(median(growth) / (1 << 20), 'f', 1) + u" MiB"_qs, BenchUnit::Bytes });
+                  u"+"_s + QString::number(median(growth) / (1 << 20), 'f', 1) + u" MiB"_s, BenchUnit::Bytes });
 });
 
 } // namespace

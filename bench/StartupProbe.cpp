@@ -16,6 +16,8 @@
 
 #include <algorithm>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void openClipAndReport(QWidget* window, const QString& name)
@@ -59,7 +61,7 @@ int main(int argc, char* argv[])
 {
     SnipwellApplication application(argc, argv);
     const QStringList arguments = application.arguments();
-    const QString clipToOpen = arguments.size() == 3 && arguments[1] == u"open"_qs ? arguments[2] : QString();
+    const QString clipToOpen = arguments.size() == 3 && arguments[1] == u"open"_s ? arguments[2] : QString();
     std::function<void(QObject*)> afterPaint;
     if (!clipToOpen.isEmpty())
         afterPaint = [clipToOpen](QObject* watched) { settleThenOpen(static_cast<QWidget*>(watched), clipToOpen); };

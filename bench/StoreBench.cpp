@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // Clip folders for the rows below, current while a row runs.
@@ -96,18 +98,18 @@ QString syscallNote(const std::function<void()>& call, const std::function<void(
 {
     const std::optional<double> calls = syscallsPerCall(call);
     if (!calls)
-        return u"syscalls not counted"_qs;
-    QString note = QString::number(*calls, 'f', 1) + u" syscalls per call"_qs;
+        return u"syscalls not counted"_s;
+    QString note = QString::number(*calls, 'f', 1) + u" syscalls per call"_s;
     if (floor) {
         if (const std::optional<double> floorCalls = syscallsPerCall(floor))
-            note += u" (floor "_qs + QString::number(*floorCalls, 'f', 1) + u')';
+            note += u" (floor "_s + QString::number(*floorCalls, 'f', 1) + u')';
     }
     return note;
 }
 
 QString sizeName(qsizetype bytes)
 {
-    return bytes >= 1 << 20 ? QString::number(bytes >> 20) + u" MiB"_qs : QString::number(bytes >> 10) + u" KiB"_qs;
+    return bytes >= 1 << 20 ? QString::number(bytes >> 20) + u" MiB"_s : QString::number(bytes >> 10) + u" KiB"_s;
 }
 
 void openAndSaveRows(QList<BenchRow>& rows)
@@ -129,15 +131,15 @@ void openAndSaveRows(QList<BenchRow>& rows)
         };
         const auto read = [&] { bareRead(bodyPath.constData()); };
         const auto [openSeconds, readSeconds] = medianSecondsBeside(open, read, calls);
-        rows.append({ u"Open clip, "_qs + sizeName(size) + u" body (open, take title, take body)"_qs, openSeconds,
-                      u"bare read: open, fstat, read, close"_qs, readSeconds, 2, syscallNote(open, read) });
+        rows.append({ u"Open clip, "_s + sizeName(size) + u" body (open, take title, take body)"_s, openSeconds,
+                      u"bare read: open, fstat, read, close"_s, readSeconds, 2, syscallNote(open, read) });
 
         const QByteArray bytes = body.toUtf8();
         const auto save = [&] { store.saveBody(body); };
         const auto write = [&] { bareAtomicWrite(bodyPath, bytes); };
         const auto [saveSeconds, writeSeconds] = medianSecondsBeside(save, write, calls);
-        rows.append({ u"Save body, "_qs + sizeName(size), saveSeconds,
-                      u"bare atomic write: mkstemp, write, fdatasync, rename"_qs, writeSeconds, 1.5,
+        rows.append({ u"Save body, "_s + sizeName(size), saveSeconds,
+                      u"bare atomic write: mkstemp, write, fdatasync, rename"_s, writeSeconds, 1.5,
                       syscallNote(save, write) });
     }
     folder.leave();
@@ -153,7 +155,7 @@ struct Opening
 
 Opening openInFreshProcess(const Folder& folder, const QString& clip)
 {
-    const QString probe = QCoreApplication::applicationDirPath() + u"/snipwell-open-probe"_qs;
+    const QString probe = QCoreApplication::applicationDirPath() + u"/snipwell-open-probe"_s;
     std::vector<double> resident;
     std::vector<double> peak;
     Opening opening;
@@ -194,7 +196,7 @@ void oversizeRows(QList<BenchRow>& rows)
         try {
             store.takeBodyText();
         } catch (const ClipError& error) {
-            if (error.message() == u"Text exceeds memo capacity"_qs)
+            if (error.message() == u"Text exceeds memo capacity"_s)
                 return;
             qFatal("%s", error.what());
         }
@@ -208,14 +210,14 @@ void oversizeRows(QList<BenchRow>& rows)
         ::close(fd);
     };
     const auto [seconds, floor] = medianSecondsBeside(refuse, bareOpen, 200);
-    rows.append({ u"Refuse a 200 MB body by its size (open, take body)"_qs, seconds, u"bare open, fstat, close"_qs,
+    rows.append({ u"Refuse a 200 MB body by its size (open, take body)"_s, seconds, u"bare open, fstat, close"_s,
                   floor, 0, syscallNote(refuse, bareOpen) });
 
-    const QString method = u"a fresh process per run: VmHWM after, VmRSS before"_qs;
-    const Opening refusing = openInFreshProcess(folder, u"huge"_qs);
+    const QString method = u"a fresh process per run: VmHWM after, VmRSS before"_s;
+    const Opening refusing = openInFreshProcess(folder, u"huge"_s);
     if (refusing.outcome != "Text exceeds memo capacity")
         qFatal("the 200 MB body was not refused by its size: %s", refusing.outcome.constData());
-    rows.append({ u"Peak resident memory, refusing the 200 MB body"_qs, refusing.peak, u"resident before it"_qs,
+    rows.append({ u"Peak resident memory, refusing the 200 MB body"_s, refusing.peak, u"resident before it"_s,
                   refusing.resident, 0, method, BenchUnit::Bytes });
 
     // Longer than the editors take (the window refuses it later), but not by its size: the
@@ -223,11 +225,11 @@ void oversizeRows(QList<BenchRow>& rows)
     constexpr qsizetype kInside = qsizetype(12) << 20;
     folder.write("inside.txt", (QByteArray(62, 'x') + "\r\n").repeated(kInside / 64));
     folder.write("inside.hed", "Just inside the limit");
-    const Opening reading = openInFreshProcess(folder, u"inside"_qs);
+    const Opening reading = openInFreshProcess(folder, u"inside"_s);
     if (reading.outcome != QByteArray::number(kInside))
         qFatal("the 12 MiB body was not read whole: %s", reading.outcome.constData());
-    rows.append({ u"Peak resident memory growth, opening a 12 MiB ASCII body"_qs, reading.peak - reading.resident,
-                  u"the file's size"_qs, double(kInside), 0, u"growth over resident before it, "_qs + method,
+    rows.append({ u"Peak resident memory growth, opening a 12 MiB ASCII body"_s, reading.peak - reading.resident,
+                  u"the file's size"_s, double(kInside), 0, u"growth over resident before it, "_s + method,
                   BenchUnit::Bytes });
     folder.leave();
 }
@@ -263,11 +265,11 @@ void caseTypingRows(QList<BenchRow>& rows, const Folder& big)
         { typeInSmall, typeInBig, [&] { bareWriteIn(small); }, [&] { bareWriteIn(big); } }, 20, BenchClock::ProcessCpu);
     if (QFile::exists(QFile::decodeName(big.path() + "/faq1.txt")))
         qFatal("the save made a second file in another letter case");
-    const auto us = [](double seconds) { return QString::number(seconds * 1e6, 'f', 0) + u" us"_qs; };
-    rows.append({ u"Key typed in FAQ1.TXT opened as faq1 (save 1 KiB body), CPU time, 100,000 clips"_qs, medians[1],
-                  u"the same, 20 clips"_qs, medians[0], 1.5,
-                  u"CPU time, not wall (saves fdatasync); bare atomic write "_qs + us(medians[3]) + u", in the 20 "_qs
-                      + us(medians[2]) + u"; "_qs + syscallNote(typeInBig, typeInSmall) });
+    const auto us = [](double seconds) { return QString::number(seconds * 1e6, 'f', 0) + u" us"_s; };
+    rows.append({ u"Key typed in FAQ1.TXT opened as faq1 (save 1 KiB body), CPU time, 100,000 clips"_s, medians[1],
+                  u"the same, 20 clips"_s, medians[0], 1.5,
+                  u"CPU time, not wall (saves fdatasync); bare atomic write "_s + us(medians[3]) + u", in the 20 "_s
+                      + us(medians[2]) + u"; "_s + syscallNote(typeInBig, typeInSmall) });
 }
 
 void bodyPresentRows(QList<BenchRow>& rows, const Folder& big, qint64 filledAtMs, const QElapsedTimer& clock)
@@ -292,15 +294,15 @@ void bodyPresentRows(QList<BenchRow>& rows, const Folder& big, qint64 filledAtMs
         struct stat st;
         (void)::lstat(store.currentBodyPath().constData(), &st);
     };
-    const QString lstatFloor = u"one bare lstat of the path"_qs;
+    const QString lstatFloor = u"one bare lstat of the path"_s;
     const auto presentRow = [&](const char* clipName, const QString& rowName, const std::function<void()>& test) {
         store.openClip(clipName);
         const auto [seconds, floor] = medianSecondsBeside(test, bareLstat, 1000);
         rows.append({ rowName, seconds, lstatFloor, floor, 0, syscallNote(test, bareLstat) });
     };
-    presentRow("clip050000", u"Body present, 100,000 files, open clip"_qs, present);
-    presentRow("CLIP050000", u"Body present, 100,000 files, name in other case"_qs, present);
-    presentRow("", u"Body present, 100,000 files, nameless clip"_qs, absent);
+    presentRow("clip050000", u"Body present, 100,000 files, open clip"_s, present);
+    presentRow("CLIP050000", u"Body present, 100,000 files, name in other case"_s, present);
+    presentRow("", u"Body present, 100,000 files, nameless clip"_s, absent);
 
     // Right after a change the folder is listed again (and until the change is two seconds old).
     int serial = 0;
@@ -314,8 +316,8 @@ void bodyPresentRows(QList<BenchRow>& rows, const Folder& big, qint64 filledAtMs
             createOne();
             plainReaddir(big.path());
         });
-    rows.append({ u"Body present, 100,000 files, nameless, just changed"_qs, afterChange,
-                  u"create one file, plain readdir of the folder"_qs, floor, 0, u"both include creating one file"_qs });
+    rows.append({ u"Body present, 100,000 files, nameless, just changed"_s, afterChange,
+                  u"create one file, plain readdir of the folder"_s, floor, 0, u"both include creating one file"_s });
     big.leave();
 }
 
@@ -331,8 +333,8 @@ void listRows(QList<BenchRow>& rows, const Folder& big)
         const QByteArray path = folder->path();
         const auto [listSeconds, readdirSeconds]
             = medianSecondsBeside([&] { ClipFiles::listBodyFiles(path); }, [&] { plainReaddir(path); });
-        rows.append({ u"List body files, "_qs + QString::fromLatin1(files) + u" files"_qs, listSeconds,
-                      u"plain readdir of the folder"_qs, readdirSeconds, 0, QString() });
+        rows.append({ u"List body files, "_s + QString::fromLatin1(files) + u" files"_s, listSeconds,
+                      u"plain readdir of the folder"_s, readdirSeconds, 0, QString() });
     }
 }
 

@@ -13,6 +13,8 @@
 
 #include <vector>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 void refreshRows(QList<BenchRow>& rows)
@@ -32,10 +34,10 @@ void refreshRows(QList<BenchRow>& rows)
         const double refresh = medians[1];
         const double floor = medians[2];
         rows.append(
-            { u"Read and sort the folder, "_qs + count + u" clips"_qs, list, u"plain readdir"_qs, floor, 0, {} });
-        rows.append({ u"Refresh clip list (read, sort, fill), "_qs + count + u" clips"_qs, refresh, u"plain readdir"_qs,
+            { u"Read and sort the folder, "_s + count + u" clips"_s, list, u"plain readdir"_s, floor, 0, {} });
+        rows.append({ u"Refresh clip list (read, sort, fill), "_s + count + u" clips"_s, refresh, u"plain readdir"_s,
                       floor, 3,
-                      u"filling the list: "_qs + QString::number((refresh - list) * 1e3, 'f', 2) + u" ms"_qs });
+                      u"filling the list: "_s + QString::number((refresh - list) * 1e3, 'f', 2) + u" ms"_s });
     }
 }
 
@@ -51,8 +53,8 @@ void enterToClipboardRows(QList<BenchRow>& rows)
         folder.write("big" + QByteArray::number(kib) + ".txt", body);
     }
     TForm1& window = folder.show();
-    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_qs);
-    auto* mainbox = window.findChild<QPlainTextEdit*>(u"mainbox"_qs);
+    auto* inputbox = window.findChild<QLineEdit*>(u"inputbox"_s);
+    auto* mainbox = window.findChild<QPlainTextEdit*>(u"mainbox"_s);
     // The floor: a plain editor of the body editor's size, shown beside the window.
     QWidget plainWindow;
     plainWindow.resize(window.size());
@@ -60,7 +62,7 @@ void enterToClipboardRows(QList<BenchRow>& rows)
     plainEditor.setGeometry(mainbox->geometry());
     plainWindow.show();
     for (const int kib : { 100, 1024 }) {
-        const QString name = u"big"_qs + QString::number(kib);
+        const QString name = u"big"_s + QString::number(kib);
         const QByteArray path = folder.path() + "/big" + QByteArray::number(kib) + ".txt";
         const auto [seconds, floor] = medianSecondsBeside(
             [&] {
@@ -75,9 +77,9 @@ void enterToClipboardRows(QList<BenchRow>& rows)
         // Each turn ends with the Enter.
         if (QGuiApplication::clipboard()->text().size() < kib * 1024)
             qFatal("the body did not reach the clipboard");
-        rows.append({ u"Enter to clipboard, "_qs + QString::number(kib) + u" KiB body"_qs, seconds,
-                      u"bare read, plain QPlainTextEdit, clipboard"_qs, floor, 0,
-                      kib == 100 ? u"aim: under 20 ms"_qs : QString() });
+        rows.append({ u"Enter to clipboard, "_s + QString::number(kib) + u" KiB body"_s, seconds,
+                      u"bare read, plain QPlainTextEdit, clipboard"_s, floor, 0,
+                      kib == 100 ? u"aim: under 20 ms"_s : QString() });
     }
 }
 

@@ -7,15 +7,17 @@
 #include <array>
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QString formatted(BenchUnit unit, double value)
 {
     switch (unit) {
     case BenchUnit::Seconds:
-        return QString::number(value * 1e6, 'f', value < 1e-4 ? 2 : 0) + u" us"_qs;
+        return QString::number(value * 1e6, 'f', value < 1e-4 ? 2 : 0) + u" us"_s;
     case BenchUnit::Bytes:
-        return QString::number(value / (1 << 20), 'f', 1) + u" MiB"_qs;
+        return QString::number(value / (1 << 20), 'f', 1) + u" MiB"_s;
     }
     return {};
 }
@@ -31,7 +33,7 @@ Cells cellsOf(const BenchRow& row)
              row.floorName,
              hasFloor ? formatted(row.unit, row.floorValue) : QString(),
              hasFloor ? QString::number(row.value / row.floorValue, 'f', 2) + u'x' : QString(),
-             row.aimRatio > 0 ? u"<="_qs + QString::number(row.aimRatio) + u'x' : QString(),
+             row.aimRatio > 0 ? u"<="_s + QString::number(row.aimRatio) + u'x' : QString(),
              row.note };
 }
 
@@ -51,15 +53,15 @@ int main(int argc, char** argv)
     std::printf("Machine: %s\n\n", qPrintable(machineDescription()));
     std::fflush(stdout);
 
-    QList<Cells> lines { { u"operation"_qs, u"value"_qs, u"floor"_qs, u"floor value"_qs, u"ratio"_qs, u"aim"_qs,
-                           u"note"_qs } };
+    QList<Cells> lines { { u"operation"_s, u"value"_s, u"floor"_s, u"floor value"_s, u"ratio"_s, u"aim"_s,
+                           u"note"_s } };
     for (const auto& [name, group] : benchGroups()) {
         if (!filters.isEmpty()
             && std::none_of(filters.begin(), filters.end(), [&](const QString& f) { return name.contains(f); }))
             continue;
         QList<BenchRow> rows;
         group(rows);
-        lines.append({ u"-- "_qs + name });
+        lines.append({ u"-- "_s + name });
         for (const BenchRow& row : rows)
             lines.append(cellsOf(row));
     }
@@ -81,7 +83,7 @@ int main(int argc, char** argv)
         QString line;
         for (size_t c = 0; c < cells.size(); ++c) {
             if (c > 0)
-                line += u"  "_qs;
+                line += u"  "_s;
             line += rightAligned[c] ? cells[c].rightJustified(widths[c]) : cells[c].leftJustified(widths[c]);
         }
         std::printf("%s\n", qPrintable(QStringView(line).trimmed().toString()));

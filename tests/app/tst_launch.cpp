@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+using namespace Qt::StringLiterals;
+
 using CommandLine::Request;
 using PlatformChoice::Platform;
 using PlatformChoice::Session;
@@ -50,23 +52,23 @@ void tst_Launch::commandLine_data()
 
     const auto row = [](const char* name, QStringList arguments, Request request, bool fromMenu = false,
                         const char* error = "") {
-        arguments.prepend(u"snipwell"_qs);
+        arguments.prepend(u"snipwell"_s);
         QTest::newRow(name) << arguments << request << fromMenu << QString::fromUtf8(error);
     };
     row("no option", {}, Request::Run);
-    row("from the menu", { u"--from-menu"_qs }, Request::Run, true);
+    row("from the menu", { u"--from-menu"_s }, Request::Run, true);
     QTest::newRow("the program's own name is no option")
-        << QStringList { u"--from-menu"_qs } << Request::Run << false << QString();
-    row("a typo", { u"--from-menus"_qs }, Request::Error, false, "unknown option '--from-menus'");
-    row("Qt's options and their values", { u"-platform"_qs, u"offscreen"_qs, u"--style"_qs, u"Fusion"_qs,
-                                            u"-stylesheet=a.qss"_qs, u"-reverse"_qs, u"--from-menu"_qs },
+        << QStringList { u"--from-menu"_s } << Request::Run << false << QString();
+    row("a typo", { u"--from-menus"_s }, Request::Error, false, "unknown option '--from-menus'");
+    row("Qt's options and their values", { u"-platform"_s, u"offscreen"_s, u"--style"_s, u"Fusion"_s,
+                                            u"-stylesheet=a.qss"_s, u"-reverse"_s, u"--from-menu"_s },
         Request::Run, true);
-    row("Qt's option without its value", { u"-display"_qs }, Request::Error, false, "option '-display' needs a value");
-    row("help wins", { u"--from-menu"_qs, u"--help"_qs }, Request::Help);
-    row("short help", { u"-h"_qs }, Request::Help);
-    row("version", { u"--version"_qs }, Request::Version);
-    row("a word", { u"faq1"_qs }, Request::Error, false, "unexpected argument 'faq1'");
-    row("a lone dash", { u"-"_qs }, Request::Error, false, "unexpected argument '-'");
+    row("Qt's option without its value", { u"-display"_s }, Request::Error, false, "option '-display' needs a value");
+    row("help wins", { u"--from-menu"_s, u"--help"_s }, Request::Help);
+    row("short help", { u"-h"_s }, Request::Help);
+    row("version", { u"--version"_s }, Request::Version);
+    row("a word", { u"faq1"_s }, Request::Error, false, "unexpected argument 'faq1'");
+    row("a lone dash", { u"-"_s }, Request::Error, false, "unexpected argument '-'");
 }
 
 void tst_Launch::commandLine()
@@ -89,13 +91,13 @@ void tst_Launch::programAnswersWithoutADisplay_data()
     QTest::addColumn<QString>("out");
     QTest::addColumn<QString>("err");
 
-    QTest::newRow("help") << u"--help"_qs << 0 << CommandLine::usage() << QString();
-    QTest::newRow("version") << u"--version"_qs << 0 << u"Snipwell 1.0\n"_qs << QString();
-    QTest::newRow("unknown option") << u"--bogus"_qs << 2 << QString()
-                                    << u"snipwell: unknown option '--bogus'\n"_qs + CommandLine::usage();
+    QTest::newRow("help") << u"--help"_s << 0 << CommandLine::usage() << QString();
+    QTest::newRow("version") << u"--version"_s << 0 << u"Snipwell 1.0\n"_s << QString();
+    QTest::newRow("unknown option") << u"--bogus"_s << 2 << QString()
+                                    << u"snipwell: unknown option '--bogus'\n"_s + CommandLine::usage();
     QTest::newRow("a window asked for")
-        << u"--from-menu"_qs << 1 << QString()
-        << u"snipwell: cannot open a window: DISPLAY is not set, and WAYLAND_DISPLAY is not set\n"_qs;
+        << u"--from-menu"_s << 1 << QString()
+        << u"snipwell: cannot open a window: DISPLAY is not set, and WAYLAND_DISPLAY is not set\n"_s;
 }
 
 void tst_Launch::programAnswersWithoutADisplay()
@@ -123,7 +125,7 @@ void tst_Launch::clipsFolderIsMadeOnFirstStartAndEntered()
     QTemporaryDir home;
     const QByteArray folder = MenuLaunch::enterClipsFolder(QFile::encodeName(home.path()) + '/');
     QCOMPARE(folder, QFile::encodeName(home.path()) + "/Clips");
-    QCOMPARE(QDir::currentPath(), home.path() + u"/Clips"_qs);
+    QCOMPARE(QDir::currentPath(), home.path() + u"/Clips"_s);
     struct stat info
     {
     };
@@ -134,14 +136,14 @@ void tst_Launch::clipsFolderIsMadeOnFirstStartAndEntered()
 void tst_Launch::existingClipsFolderKeepsItsFiles()
 {
     QTemporaryDir home;
-    QVERIFY(QDir(home.path()).mkdir(u"Clips"_qs));
-    QFile clip(home.path() + u"/Clips/faq1.txt"_qs);
+    QVERIFY(QDir(home.path()).mkdir(u"Clips"_s));
+    QFile clip(home.path() + u"/Clips/faq1.txt"_s);
     QVERIFY(clip.open(QIODevice::WriteOnly));
     clip.write("kept");
     clip.close();
 
     MenuLaunch::enterClipsFolder(QFile::encodeName(home.path()));
-    QFile again(u"faq1.txt"_qs);
+    QFile again(u"faq1.txt"_s);
     QVERIFY(again.open(QIODevice::ReadOnly));
     QCOMPARE(again.readAll(), QByteArray("kept"));
 }
@@ -149,14 +151,14 @@ void tst_Launch::existingClipsFolderKeepsItsFiles()
 void tst_Launch::clipsFolderBlockedByAFileIsAnError()
 {
     QTemporaryDir home;
-    QFile blocker(home.path() + u"/Clips"_qs);
+    QFile blocker(home.path() + u"/Clips"_s);
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     try {
         MenuLaunch::enterClipsFolder(QFile::encodeName(home.path()));
         QFAIL("a file named Clips was entered");
     } catch (const ClipError& error) {
-        QVERIFY2(error.message().startsWith(u"Cannot open folder "_qs + home.path() + u"/Clips"_qs),
+        QVERIFY2(error.message().startsWith(u"Cannot open folder "_s + home.path() + u"/Clips"_s),
                  qPrintable(error.message()));
     }
     QCOMPARE(QDir::currentPath(), m_startFolder);
@@ -166,7 +168,7 @@ void tst_Launch::clipsFolderBlockedByAFileIsAnError()
         MenuLaunch::enterClipsFolder("/nonexistent-home-for-tests");
         QFAIL("a folder was made under a missing home");
     } catch (const ClipError& error) {
-        QVERIFY2(error.message().startsWith(u"Cannot create folder /nonexistent-home-for-tests/Clips"_qs),
+        QVERIFY2(error.message().startsWith(u"Cannot create folder /nonexistent-home-for-tests/Clips"_s),
                  qPrintable(error.message()));
     }
 }
@@ -281,8 +283,8 @@ void tst_Launch::compositorAndPluginAreFound()
     QTemporaryDir folder;
     QVERIFY(!PlatformChoice::compositorAnswers(QFile::encodeName(folder.path()) + "/wayland-0"));
     // Found by its file name, so an empty file stands in for the plugin.
-    QVERIFY(QDir(folder.path()).mkdir(u"platforms"_qs));
-    QVERIFY(QFile(folder.path() + u"/platforms/libqwayland-generic.so"_qs).open(QIODevice::WriteOnly));
+    QVERIFY(QDir(folder.path()).mkdir(u"platforms"_s));
+    QVERIFY(QFile(folder.path() + u"/platforms/libqwayland-generic.so"_s).open(QIODevice::WriteOnly));
     QVERIFY(PlatformChoice::waylandPluginInstalled(
         { .platformPluginPath = QFile::encodeName(folder.path()) + "/platforms" }));
 }

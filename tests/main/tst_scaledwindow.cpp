@@ -7,6 +7,8 @@
 
 #include "WindowFixture.h"
 
+using namespace Qt::StringLiterals;
+
 // The window on a screen scaled by two, as QT_SCALE_FACTOR=2 or a high-density display gives it.
 class TestScaledWindow : public QObject
 {
@@ -27,7 +29,7 @@ void TestScaledWindow::layoutKeepsItsLogicalSizes()
     // The label's text still fits the place the layout gives it.
     const auto* caption = f.control<QLabel>("Label1");
     QVERIFY2(caption->sizeHint().width() <= caption->width() + 2,
-             qPrintable(caption->text() + QString::number(caption->sizeHint().width()) + u" in "_qs
+             qPrintable(caption->text() + QString::number(caption->sizeHint().width()) + u" in "_s
                         + QString::number(caption->width())));
 }
 

@@ -10,6 +10,8 @@
 #include <csignal>
 #include <sys/resource.h>
 
+using namespace Qt::StringLiterals;
+
 // The store's operations as the window calls them, on a real clip folder.
 class TestClipStore : public QObject
 {
@@ -49,14 +51,14 @@ void TestClipStore::openCreatesMissingTitle()
     QCOMPARE(store.currentBodyPath(), folder.pathOf("faq1.txt"));
     QCOMPARE(ClipFolder::read("faq1.hed"), QByteArray(""));
     QCOMPARE(store.takeTitleText(), QString(""));
-    QCOMPARE(store.takeBodyText(), u"Dear sir,\r\n"_qs);
+    QCOMPARE(store.takeBodyText(), u"Dear sir,\r\n"_s);
     QVERIFY(store.bodyPresent());
 
     // An existing title is never rewritten by opening.
     QVERIFY(ClipFolder::write("faq1.hed", "Title"));
     QCOMPARE(store.openClip("faq1", [&] { ++calls; }), OpenOutcome::Found);
     QCOMPARE(calls, 1);
-    QCOMPARE(store.takeTitleText(), u"Title"_qs);
+    QCOMPARE(store.takeTitleText(), u"Title"_s);
 }
 
 void TestClipStore::openWithoutBodyChangesNothing_data()
@@ -91,7 +93,7 @@ void TestClipStore::openWithDirectoryAsTitle()
     QVERIFY(ClipFolder::make("f:x.txt d:x.hed"));
     ClipStore store;
     QCOMPARE(errorMessageOf([&] { store.openClip("x"); }),
-             u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("x.hed")));
+             u"Cannot create file "_s + QString::fromUtf8(folder.pathOf("x.hed")));
     QCOMPARE(store.currentBodyPath(), folder.pathOf("x.txt"));
 }
 
@@ -100,7 +102,7 @@ void TestClipStore::textsSurviveReadAndSave()
     // Windows-1252 with the undefined bytes and a no-break space, lone LFs.
     const QByteArray windows1252("\x93"
                                  "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\nb\n");
-    const QString text = u"\u201ccafé\u00a0\u0081\u008d\u008f\u0090\u009d€\u201d\r\nb\r\n"_qs;
+    const QString text = u"\u201ccafé\u00a0\u0081\u008d\u008f\u0090\u009d€\u201d\r\nb\r\n"_s;
     const QByteArray saved("\x93"
                            "caf\xe9\xa0\x81\x8d\x8f\x90\x9d\x80\x94\r\nb\r\n");
     ClipFolder folder;
@@ -110,9 +112,9 @@ void TestClipStore::textsSurviveReadAndSave()
                               "BOM"));
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"BOM"_qs);
+    QCOMPARE(store.takeTitleText(), u"BOM"_s);
     QCOMPARE(store.takeBodyText(), text);
-    store.saveTitle(u"BOM"_qs);
+    store.saveTitle(u"BOM"_s);
     store.saveBody(text);
     QCOMPARE(ClipFolder::read("c.hed"),
              QByteArray("\xef\xbb\xbf"
@@ -130,21 +132,21 @@ void TestClipStore::encodingsAndMarksRoundTrip_data()
     const auto bytes = [](const char* data, qsizetype size) { return QByteArray(data, size); };
 
     const QByteArray littleEndian = bytes("\xff\xfeH\0i\0\r\0\n\0", 10);
-    QTest::newRow("UTF-16 LE, unchanged") << littleEndian << u"Hi\r\n"_qs << QString() << littleEndian;
+    QTest::newRow("UTF-16 LE, unchanged") << littleEndian << u"Hi\r\n"_s << QString() << littleEndian;
     QTest::newRow("UTF-16 LE, lone LF, typed é")
-        << bytes("\xff\xfeH\0\n\0", 6) << u"H\r\n"_qs << u"é"_qs << bytes("\xff\xfeH\0\r\0\n\0\xe9\0", 10);
+        << bytes("\xff\xfeH\0\n\0", 6) << u"H\r\n"_s << u"é"_s << bytes("\xff\xfeH\0\r\0\n\0\xe9\0", 10);
     const QByteArray bigEndian = bytes("\xfe\xff\0H\0i\xd8\x3d\xde\x00", 10);
-    QTest::newRow("UTF-16 BE with a surrogate pair, unchanged") << bigEndian << u"Hi\U0001F600"_qs << QString() << bigEndian;
-    QTest::newRow("UTF-16, empty") << bytes("\xff\xfe", 2) << QString() << u"a"_qs << bytes("\xff\xfe" "a\0", 4);
-    QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9") << u"café"_qs << u"!"_qs
+    QTest::newRow("UTF-16 BE with a surrogate pair, unchanged") << bigEndian << u"Hi\U0001F600"_s << QString() << bigEndian;
+    QTest::newRow("UTF-16, empty") << bytes("\xff\xfe", 2) << QString() << u"a"_s << bytes("\xff\xfe" "a\0", 4);
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9") << u"café"_s << u"!"_s
                                      << QByteArray("\xef\xbb\xbf" "caf\xc3\xa9!");
-    QTest::newRow("a UTF-8 mark before Windows-1252") << QByteArray("\xef\xbb\xbf\xe9") << u"ï»¿é"_qs << QString()
+    QTest::newRow("a UTF-8 mark before Windows-1252") << QByteArray("\xef\xbb\xbf\xe9") << u"ï»¿é"_s << QString()
                                                       << QByteArray("\xef\xbb\xbf\xe9");
     // Cut texts: the rest of the file would be lost by a save.
-    QTest::newRow("zero byte") << bytes("ab\0cd", 5) << u"ab"_qs << QString() << QByteArray();
-    QTest::newRow("UTF-16, zero character") << bytes("\xff\xfe" "a\0\0\0b\0", 8) << u"a"_qs << QString()
+    QTest::newRow("zero byte") << bytes("ab\0cd", 5) << u"ab"_s << QString() << QByteArray();
+    QTest::newRow("UTF-16, zero character") << bytes("\xff\xfe" "a\0\0\0b\0", 8) << u"a"_s << QString()
                                             << QByteArray();
-    QTest::newRow("UTF-16, odd byte left over") << bytes("\xff\xfe" "a\0b", 5) << u"a"_qs << QString() << QByteArray();
+    QTest::newRow("UTF-16, odd byte left over") << bytes("\xff\xfe" "a\0b", 5) << u"a"_s << QString() << QByteArray();
 }
 
 void TestClipStore::encodingsAndMarksRoundTrip()
@@ -161,7 +163,7 @@ void TestClipStore::encodingsAndMarksRoundTrip()
     QCOMPARE(store.takeBodyText(), text);
     const QString error = errorMessageOf([&] { store.saveBody(text + typed); });
     if (saved.isNull()) {
-        QCOMPARE(error, u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("n.txt")));
+        QCOMPARE(error, u"Cannot create file "_s + QString::fromUtf8(folder.pathOf("n.txt")));
         QCOMPARE(ClipFolder::read("n.txt"), raw);
     } else {
         QCOMPARE(error, QString());
@@ -176,9 +178,9 @@ void TestClipStore::typedCharacterOutsideCodePageSavesUtf8()
     ClipStore store;
     QCOMPARE(store.openClip("c"), OpenOutcome::Found);
     const QString text = store.takeBodyText();
-    store.saveBody(text + u"€"_qs);
+    store.saveBody(text + u"€"_s);
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray("caf\xe9\x80"));
-    store.saveBody(text + u"ł"_qs);
+    store.saveBody(text + u"ł"_s);
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray("caf\xc3\xa9\xc5\x82"));
     // Once UTF-8, the file stays UTF-8 even when the text would fit the code page again.
     store.saveBody(text);
@@ -199,17 +201,17 @@ void TestClipStore::saveWritesOnlyWhereItMay()
 
     QCOMPARE(::unlink("c.txt"), 0);
     QCOMPARE(::unlink("c.hed"), 0);
-    store.saveBody(u"gone"_qs);
-    store.saveTitle(u"gone"_qs);
+    store.saveBody(u"gone"_s);
+    store.saveTitle(u"gone"_s);
     QCOMPARE(folder.listing(), QByteArray());
 
     QVERIFY(ClipFolder::make("r:c.txt=locked f:c.hed=title"));
-    QCOMPARE(errorMessageOf([&] { store.saveBody(u"new"_qs); }),
-             u"Cannot create file "_qs + QString::fromUtf8(folder.pathOf("c.txt")));
+    QCOMPARE(errorMessageOf([&] { store.saveBody(u"new"_s); }),
+             u"Cannot create file "_s + QString::fromUtf8(folder.pathOf("c.txt")));
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray("locked"));
     QCOMPARE(ClipFolder::mode("c.txt") & 07777, mode_t(0444));
     // Same paths, file back: saving resumes.
-    store.saveTitle(u"new"_qs);
+    store.saveTitle(u"new"_s);
     QCOMPARE(ClipFolder::read("c.hed"), QByteArray("new"));
 }
 
@@ -225,21 +227,21 @@ void TestClipStore::previousClipTextIsNeverSaved()
     // Not found, then the files appear: still not the texts read from a.
     QCOMPARE(store.openClip("b"), OpenOutcome::NotFound);
     QVERIFY(ClipFolder::make("f:b.txt=B f:b.hed=Bt"));
-    store.saveTitle(u"At"_qs);
-    store.saveBody(u"A"_qs);
+    store.saveTitle(u"At"_s);
+    store.saveBody(u"A"_s);
     QCOMPARE(ClipFolder::read("b.hed"), QByteArray("Bt"));
     QCOMPARE(ClipFolder::read("b.txt"), QByteArray("B"));
 
     // Found, but the opening failed before the texts were read.
     QVERIFY(!errorMessageOf([&] { store.openClip("c"); }).isEmpty());
-    store.saveBody(u"A"_qs);
+    store.saveBody(u"A"_s);
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray("C"));
 
     // Found, title read, body not: only the title may be saved.
     QCOMPARE(store.openClip("b"), OpenOutcome::Found);
     store.takeTitleText();
-    store.saveTitle(u"Bt2"_qs);
-    store.saveBody(u"A"_qs);
+    store.saveTitle(u"Bt2"_s);
+    store.saveBody(u"A"_s);
     QCOMPARE(ClipFolder::read("b.hed"), QByteArray("Bt2"));
     QCOMPARE(ClipFolder::read("b.txt"), QByteArray("B"));
 }
@@ -250,10 +252,10 @@ void TestClipStore::lettersOfAnyCase()
     QVERIFY(ClipFolder::make("f:FAQ1.TXT=body f:FAQ1.HED=title"));
     ClipStore store;
     QCOMPARE(store.openClip("faq1", [] { QFAIL("the title exists"); }), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"title"_qs);
-    QCOMPARE(store.takeBodyText(), u"body"_qs);
-    store.saveTitle(u"title2"_qs);
-    store.saveBody(u"body2"_qs);
+    QCOMPARE(store.takeTitleText(), u"title"_s);
+    QCOMPARE(store.takeBodyText(), u"body"_s);
+    store.saveTitle(u"title2"_s);
+    store.saveBody(u"body2"_s);
     QCOMPARE(folder.listing(), QByteArray("FAQ1.HED FAQ1.TXT"));
     QCOMPARE(ClipFolder::read("FAQ1.HED"), QByteArray("title2"));
     QCOMPARE(ClipFolder::read("FAQ1.TXT"), QByteArray("body2"));
@@ -271,8 +273,8 @@ void TestClipStore::nameNotValidUtf8()
     QCOMPARE(folder.listing(), QByteArray("caf\xe9.hed caf\xe9.txt"));
     store.takeTitleText();
     store.takeBodyText();
-    store.saveTitle(u"t"_qs);
-    store.saveBody(u"b"_qs);
+    store.saveTitle(u"t"_s);
+    store.saveBody(u"b"_s);
     QCOMPARE(ClipFolder::read("caf\xe9.hed"), QByteArray("t"));
     QCOMPARE(ClipFolder::read("caf\xe9.txt"), QByteArray("b"));
     store.deleteClip(folder.pathOf("caf\xe9.txt"));

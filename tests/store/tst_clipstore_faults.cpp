@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using namespace Qt::StringLiterals;
+
 using FaultInjection::Entry;
 
 namespace {
@@ -108,8 +110,8 @@ void TestClipStoreFaults::entryNamedLikeAClip()
 
     ClipStore store;
     QCOMPARE(store.openClip("a"), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"At"_qs);
-    QCOMPARE(store.takeBodyText(), u"A"_qs);
+    QCOMPARE(store.takeTitleText(), u"At"_s);
+    QCOMPARE(store.takeBodyText(), u"A"_s);
     if (asTitle) {
         // A title that cannot be made: the opening stops there.
         QCOMPARE(reportOf([&] { store.openClip("faq", [] {}); }), "Cannot create file " + folder.pathOf("faq.hed"));
@@ -120,8 +122,8 @@ void TestClipStoreFaults::entryNamedLikeAClip()
     }
     // Nothing read from faq: nothing saved there, and a's text not into faq's files.
     QCOMPARE(reportOf([&] {
-                 store.saveTitle(u"At"_qs);
-                 store.saveBody(u"A"_qs);
+                 store.saveTitle(u"At"_s);
+                 store.saveBody(u"A"_s);
              }),
              "done");
     QCOMPARE(store.createClip("faq"), asTitle ? CreateOutcome::AlreadyExists : CreateOutcome::Failed);
@@ -186,7 +188,7 @@ void TestClipStoreFaults::fileChangedBetweenTestAndRead()
              OpenOutcome::Found);
     QCOMPARE(titlesMade, whileTitleIsMade ? 1 : 0);
     if (!title) {
-        QCOMPARE(store.takeTitleText(), whileTitleIsMade ? QString() : u"T"_qs);
+        QCOMPARE(store.takeTitleText(), whileTitleIsMade ? QString() : u"T"_s);
         if (!whileTitleIsMade)
             makeChange();
         QCOMPARE(reportOf([&] { store.takeBodyText(); }), "Cannot open file " + path);
@@ -197,8 +199,8 @@ void TestClipStoreFaults::fileChangedBetweenTestAndRead()
 
     // What was not read is not saved: the change stays as it was made, nothing takes its place.
     QCOMPARE(reportOf([&] {
-                 store.saveTitle(u"new title"_qs);
-                 store.saveBody(u"new body"_qs);
+                 store.saveTitle(u"new title"_s);
+                 store.saveBody(u"new body"_s);
              }),
              "done");
     if (change >= 0)
@@ -371,8 +373,8 @@ void TestClipStoreFaults::permissions()
                                }).replace("done", "opened");
             steps += ';';
             steps += reportOf([&] {
-                         store.saveTitle(u"new title"_qs);
-                         store.saveBody(u"new body"_qs);
+                         store.saveTitle(u"new title"_s);
+                         store.saveBody(u"new body"_s);
                      }).replace("done", "saved");
             return steps + ';' + outcomeName(store.createClip("other"));
         },
@@ -415,8 +417,8 @@ void TestClipStoreFaults::folderRemovedWhileInUse()
     QCOMPARE(ClipFiles::currentDirectory(), clips);
     QVERIFY(!store.bodyPresent());
     QCOMPARE(reportOf([&] {
-                 store.saveTitle(u"At"_qs);
-                 store.saveBody(u"A"_qs);
+                 store.saveTitle(u"At"_s);
+                 store.saveBody(u"A"_s);
              }),
              "done");
     QCOMPARE(store.openClip("a", [] { QFAIL("no clip, no title"); }), OpenOutcome::NotFound);
@@ -429,7 +431,7 @@ void TestClipStoreFaults::folderRemovedWhileInUse()
     QCOMPARE(::mkdir(clips.constData(), 0755), 0);
     QVERIFY(ClipFolder::write(clips + "/a.txt", "again"));
     QCOMPARE(store.openClip("a"), OpenOutcome::Found);
-    QCOMPARE(store.takeBodyText(), u"again"_qs);
+    QCOMPARE(store.takeBodyText(), u"again"_s);
     QVERIFY(ClipFiles::setCurrentDirectory(clips));
     QCOMPARE(store.createClip("b"), CreateOutcome::Created);
     QCOMPARE(folder.listing("clips"), QByteArray("a.hed a.txt b.txt"));
@@ -470,16 +472,16 @@ void TestClipStoreFaults::fileTooLargeIsRefusedBySize()
 // case, so the name as typed reaches the file, but a save must keep the name it has.
 void TestClipStoreFaults::nameKeptOnAFileSystemIgnoringCase()
 {
-    const QString mkfs = QStandardPaths::findExecutable(u"mkfs.vfat"_qs, { u"/usr/sbin"_qs, u"/sbin"_qs });
-    if (mkfs.isEmpty() || QStandardPaths::findExecutable(u"fusefat"_qs).isEmpty() || ::access("/dev/fuse", R_OK | W_OK) != 0)
+    const QString mkfs = QStandardPaths::findExecutable(u"mkfs.vfat"_s, { u"/usr/sbin"_s, u"/sbin"_s });
+    if (mkfs.isEmpty() || QStandardPaths::findExecutable(u"fusefat"_s).isEmpty() || ::access("/dev/fuse", R_OK | W_OK) != 0)
         QSKIP("needs mkfs.vfat, fusefat and /dev/fuse");
     ClipFolder folder;
-    QCOMPARE(QProcess::execute(mkfs, { u"-C"_qs, u"stick.img"_qs, u"2048"_qs }), 0);
+    QCOMPARE(QProcess::execute(mkfs, { u"-C"_s, u"stick.img"_s, u"2048"_s }), 0);
     QCOMPARE(::mkdir("stick", 0755), 0);
-    QCOMPARE(QProcess::execute(u"fusefat"_qs, { u"-o"_qs, u"rw+"_qs, u"stick.img"_qs, u"stick"_qs }), 0);
+    QCOMPARE(QProcess::execute(u"fusefat"_s, { u"-o"_s, u"rw+"_s, u"stick.img"_s, u"stick"_s }), 0);
     const auto unmount = qScopeGuard([&] {
         QCOMPARE(::chdir(folder.path().constData()), 0);
-        QProcess::execute(u"fusermount"_qs, { u"-u"_qs, u"stick"_qs });
+        QProcess::execute(u"fusermount"_s, { u"-u"_s, u"stick"_s });
     });
     QVERIFY(ClipFolder::write("stick/FAQ1.TXT", "old"));
     QVERIFY(ClipFolder::write("stick/FAQ1.HED", "T"));
@@ -487,10 +489,10 @@ void TestClipStoreFaults::nameKeptOnAFileSystemIgnoringCase()
 
     ClipStore store;
     QCOMPARE(store.openClip("faq1"), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"T"_qs);
-    QCOMPARE(store.takeBodyText(), u"old"_qs);
-    store.saveBody(u"new"_qs);
-    store.saveTitle(u"T2"_qs);
+    QCOMPARE(store.takeTitleText(), u"T"_s);
+    QCOMPARE(store.takeBodyText(), u"old"_s);
+    store.saveBody(u"new"_s);
+    store.saveTitle(u"T2"_s);
     QCOMPARE(folder.listing("stick"), QByteArray("FAQ1.HED FAQ1.TXT"));
     QCOMPARE(ClipFolder::read("FAQ1.TXT"), QByteArray("new"));
     QCOMPARE(ClipFolder::read("FAQ1.HED"), QByteArray("T2"));
@@ -502,8 +504,8 @@ void TestClipStoreFaults::titleMadeByAnotherProgramWhileOpening()
     QVERIFY(ClipFolder::make("f:faq.txt=B"));
     ClipStore store;
     QCOMPARE(store.openClip("faq", [] { QVERIFY(ClipFolder::make("f:faq.hed=Theirs")); }), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"Theirs"_qs);
-    QCOMPARE(store.takeBodyText(), u"B"_qs);
+    QCOMPARE(store.takeTitleText(), u"Theirs"_s);
+    QCOMPARE(store.takeBodyText(), u"B"_s);
 }
 
 QTEST_GUILESS_MAIN(TestClipStoreFaults)

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <iterator>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 long long nanoseconds(const timespec& t)
@@ -155,7 +157,7 @@ void TestClipFiles::readRefusesWhatIsNoFile()
     ClipFolder folder;
     QVERIFY(ClipFolder::make(entries));
     const QByteArray path = folder.pathOf("X.txt");
-    QCOMPARE(errorMessageOf([&] { ClipFiles::readAll(path); }), u"Cannot open file "_qs + QString::fromUtf8(path));
+    QCOMPARE(errorMessageOf([&] { ClipFiles::readAll(path); }), u"Cannot open file "_s + QString::fromUtf8(path));
 }
 
 void TestClipFiles::writeRefusesWhatCannotBeWritten_data()
@@ -181,7 +183,7 @@ void TestClipFiles::writeRefusesWhatCannotBeWritten()
     const QList<QByteArray> before = folder.names();
     const QByteArray path = folder.pathOf(name);
     QCOMPARE(errorMessageOf([&] { ClipFiles::writeAll(path, "new"); }),
-             u"Cannot create file "_qs + QString::fromUtf8(path));
+             u"Cannot create file "_s + QString::fromUtf8(path));
     QCOMPARE(folder.names(), before);
     for (const QByteArray& name : before) {
         if (S_ISREG(ClipFolder::mode(name)))
@@ -230,7 +232,7 @@ void TestClipFiles::writeKeepsWhatTheFileIs()
     } else if (kept.startsWith("user.")) {
         if (::setxattr("a.txt", kept.constData(), "kept", 4, 0) != 0)
             QSKIP("this file system keeps no extended attributes");
-    } else if (QProcess::execute(u"setfacl"_qs, { u"-m"_qs, u"u:nobody:r"_qs, u"a.txt"_qs }) != 0) {
+    } else if (QProcess::execute(u"setfacl"_s, { u"-m"_s, u"u:nobody:r"_s, u"a.txt"_s }) != 0) {
         QSKIP("setfacl is missing or this file system keeps no ACLs");
     }
     const QByteArray before = attribute();

@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 // Texts and paths as byte strings: line breaks, encodings, path arithmetic, error messages.
 class TestClipText : public QObject
 {
@@ -67,8 +69,8 @@ void TestClipText::normaliseLineBreaks()
 
 void TestClipText::editorTextToClipText()
 {
-    QCOMPARE(LineBreaks::toClipText(u"a\nb\u2029c\r\nd\re\r"_qs), u"a\r\nb\r\nc\r\nd\r\ne\r\n"_qs);
-    QCOMPARE(LineBreaks::toClipText(u"\n\n"_qs), u"\r\n\r\n"_qs);
+    QCOMPARE(LineBreaks::toClipText(u"a\nb\u2029c\r\nd\re\r"_s), u"a\r\nb\r\nc\r\nd\r\ne\r\n"_s);
+    QCOMPARE(LineBreaks::toClipText(u"\n\n"_s), u"\r\n\r\n"_s);
 }
 
 void TestClipText::bytesSurviveDecodeAndEncode_data()
@@ -82,14 +84,14 @@ void TestClipText::bytesSurviveDecodeAndEncode_data()
     const auto utf8 = TextEncoding::Utf8;
     const auto cp1252 = TextEncoding::Windows1252;
     row("empty", "", QString(), utf8);
-    row("UTF-8", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", u"café € \U0001F600"_qs, utf8);
-    row("UTF-8 with BOM", "\xef\xbb\xbfhi", u"\ufeffhi"_qs, utf8);
-    row("replacement character", "\xef\xbf\xbd", u"\ufffd"_qs, utf8);
-    row("Windows-1252", "caf\xe9 \x80\xa0", u"café €\u00a0"_qs, cp1252);
-    row("undefined bytes", "\x81\x8d\x8f\x90\x9d", u"\u0081\u008d\u008f\u0090\u009d"_qs, cp1252);
-    row("overlong", "\xc0\x80", u"À€"_qs, cp1252);
-    row("surrogate", "\xed\xa0\x80", u"í\u00a0€"_qs, cp1252);
-    row("cut sequence", "x\xe2\x82", u"xâ\u201a"_qs, cp1252);
+    row("UTF-8", "caf\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80", u"café € \U0001F600"_s, utf8);
+    row("UTF-8 with BOM", "\xef\xbb\xbfhi", u"\ufeffhi"_s, utf8);
+    row("replacement character", "\xef\xbf\xbd", u"\ufffd"_s, utf8);
+    row("Windows-1252", "caf\xe9 \x80\xa0", u"café €\u00a0"_s, cp1252);
+    row("undefined bytes", "\x81\x8d\x8f\x90\x9d", u"\u0081\u008d\u008f\u0090\u009d"_s, cp1252);
+    row("overlong", "\xc0\x80", u"À€"_s, cp1252);
+    row("surrogate", "\xed\xa0\x80", u"í\u00a0€"_s, cp1252);
+    row("cut sequence", "x\xe2\x82", u"xâ\u201a"_s, cp1252);
 }
 
 void TestClipText::bytesSurviveDecodeAndEncode()
@@ -121,14 +123,14 @@ void TestClipText::everyWindows1252ByteSurvives()
 void TestClipText::unencodableTextFallsBackToUtf8()
 {
     const auto cp1252 = TextEncoding::Windows1252;
-    EncodedText encoded = TextBytes::encode(u"é€"_qs, cp1252);
+    EncodedText encoded = TextBytes::encode(u"é€"_s, cp1252);
     QCOMPARE(encoded.bytes, QByteArray("\xe9\x80"));
     QCOMPARE(encoded.encoding, cp1252);
-    encoded = TextBytes::encode(u"éł"_qs, cp1252);
+    encoded = TextBytes::encode(u"éł"_s, cp1252);
     QCOMPARE(encoded.bytes, QByteArray("\xc3\xa9\xc5\x82"));
     QCOMPARE(encoded.encoding, TextEncoding::Utf8);
     // A C1 control character other than the five undefined bytes is not in the code page.
-    QCOMPARE(TextBytes::encode(u"\u0080"_qs, cp1252).bytes, QByteArray("\xc2\x80"));
+    QCOMPARE(TextBytes::encode(u"\u0080"_s, cp1252).bytes, QByteArray("\xc2\x80"));
 }
 
 void TestClipText::pathArithmetic_data()
@@ -190,10 +192,10 @@ void TestClipText::errorMessages()
     QCOMPARE(PathNames::join("/clips", ".txt"), QByteArray("/clips/.txt"));
 
     const ClipError open = ClipError::cannotOpen("/c/caf\xe9.txt");
-    QCOMPARE(open.message(), u"Cannot open file /c/café.txt"_qs);
+    QCOMPARE(open.message(), u"Cannot open file /c/café.txt"_s);
     QCOMPARE(QByteArray(open.what()), QByteArray("Cannot open file /c/caf\xc3\xa9.txt"));
-    QCOMPARE(ClipError::cannotCreate("/c/x.hed").message(), u"Cannot create file /c/x.hed"_qs);
-    QCOMPARE(ClipError::streamWrite().message(), u"Stream write error"_qs);
+    QCOMPARE(ClipError::cannotCreate("/c/x.hed").message(), u"Cannot create file /c/x.hed"_s);
+    QCOMPARE(ClipError::streamWrite().message(), u"Stream write error"_s);
 }
 
 QTEST_GUILESS_MAIN(TestClipText)
