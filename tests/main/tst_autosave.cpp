@@ -6,20 +6,17 @@
 
 #include "ClipTextEdit.h"
 #include "TForm1.h"
-#include "WindowFixture.h"
+#include "WindowTestCase.h"
 
 #include <sys/stat.h>
 
 #include <memory>
 
-class TestAutosave : public QObject
+class TestAutosave : public WindowTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void releaseWritesTheWholeText();
     void everyReleaseSaves_data();
     void everyReleaseSaves();
@@ -35,32 +32,12 @@ private slots:
     void pollGoesOnWhileAModalBoxIsOpen();
 
 private:
-    QLineEdit* inputbox() const { return m_f->control<QLineEdit>("inputbox"); }
-    ClipTextEdit* titlebox() const { return m_f->control<ClipTextEdit>("titlebox"); }
-    ClipTextEdit* mainbox() const { return m_f->control<ClipTextEdit>("mainbox"); }
-    bool editorsEnabled() const { return titlebox()->isEnabled() && mainbox()->isEnabled(); }
-    bool editorsDisabled() const { return !titlebox()->isEnabled() && !mainbox()->isEnabled(); }
-
     // Opens faq1 (title "Title", body "one", LF, "two") through the command box and waits for
     // the poll to enable the editors.
     void openFaq1();
-    // Moves the focus into an editor with a click that puts the caret at the end of its text.
-    void clickToEnd(ClipTextEdit* editor) const;
     // Waits for the poll's next tick, after which the editors' state is final.
     void waitForTick() const;
-
-    std::unique_ptr<WindowFixture> m_f;
 };
-
-void TestAutosave::init()
-{
-    m_f = std::make_unique<WindowFixture>();
-}
-
-void TestAutosave::cleanup()
-{
-    m_f.reset();
-}
 
 void TestAutosave::openFaq1()
 {
@@ -70,13 +47,6 @@ void TestAutosave::openFaq1()
     m_f->type(QStringLiteral("faq1\r"));
     QCOMPARE(mainbox()->clipText(), QStringLiteral("one\r\ntwo"));
     QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
-}
-
-void TestAutosave::clickToEnd(ClipTextEdit* editor) const
-{
-    // Below or right of the last line: the mouse alone, since every key release saves.
-    const QWidget* viewport = editor->viewport();
-    QTest::mouseClick(editor->viewport(), Qt::LeftButton, {}, QPoint(viewport->width() - 2, viewport->height() - 2));
 }
 
 void TestAutosave::waitForTick() const
@@ -177,11 +147,8 @@ void TestAutosave::readOnlyBodyShowsTheErrorAtEveryRelease()
         clickToEnd(mainbox());
         BoxAnswerer seen;
         m_f->type(QLatin1StringView(key));
-        QVERIFY(seen.seen);
-        QCOMPARE(seen.caption, QStringLiteral("Snipwell 1.0"));
-        QCOMPARE(seen.icon, QMessageBox::Critical);
-        QCOMPARE(seen.text, QStringLiteral("Cannot create file %1.").arg(m_f->path(QStringLiteral("faq1.txt"))));
-        QCOMPARE(seen.buttons, QStringList { QStringLiteral("OK") });
+        QCOMPARE(seen.summary(),
+                 SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QStringLiteral("faq1.txt")))));
         QVERIFY(m_f->reactivate());
     }
     QCOMPARE(mainbox()->clipText(), QStringLiteral("one\r\ntwoxy"));

@@ -8,7 +8,7 @@
 #include "ClipTextEdit.h"
 #include "TForm1.h"
 #include "TForm2.h"
-#include "WindowFixture.h"
+#include "WindowTestCase.h"
 
 #include <malloc.h>
 
@@ -31,26 +31,18 @@
 // What the program gives back when windows and clips come and go: the About window opened and
 // closed a thousand times, clips opened a thousand times. The resident set after a warm-up and
 // at the end may differ by allocator slack only.
-class TestMemoryGrowth : public QObject
+class TestMemoryGrowth : public WindowTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void aboutWindowComesAndGoes();
     void clipsOpenAgainAndAgain();
 
 private:
-    QLineEdit* indexbox() const { return m_f->control<QLineEdit>("indexbox"); }
-    ClipTextEdit* mainbox() const { return m_f->control<ClipTextEdit>("mainbox"); }
-
     // Runs the action kIterations times (the argument counts from 0) and fails when the resident
     // set grew from the end of the warm-up to the end by more than kAllowedGrowthKiB.
     void checkGrowth(const std::function<void(int)>& action);
-
-    std::unique_ptr<WindowFixture> m_f;
 };
 
 namespace {
@@ -90,16 +82,6 @@ QByteArray bigBody()
 }
 
 } // namespace
-
-void TestMemoryGrowth::init()
-{
-    m_f = std::make_unique<WindowFixture>();
-}
-
-void TestMemoryGrowth::cleanup()
-{
-    m_f.reset();
-}
 
 void TestMemoryGrowth::checkGrowth(const std::function<void(int)>& action)
 {

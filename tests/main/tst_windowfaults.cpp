@@ -13,7 +13,7 @@
 #include "ClipTextEdit.h"
 #include "FaultInjection.h"
 #include "TForm1.h"
-#include "WindowFixture.h"
+#include "WindowTestCase.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -98,7 +98,7 @@ enum class AsNobody { ReadOnlyFolder, ReadOnlyFolderFileSizeLimit, BodyUnreadabl
 // Enter or by a pick in the list, a key released in an editor, a refresh, Create and Delete.
 // What the user sees is the error box (or the notice, or nothing) the window shows; what stays
 // is each file as it was. A FIFO must never block: the whole test runs under a watchdog.
-class TestWindowFaults : public QObject
+class TestWindowFaults : public WindowTestCase
 {
     Q_OBJECT
 
@@ -120,23 +120,13 @@ private slots:
     void clipFolderRemoved();
 
 private:
-    QLineEdit* inputbox() const { return m_f->control<QLineEdit>("inputbox"); }
-    QLineEdit* indexbox() const { return m_f->control<QLineEdit>("indexbox"); }
-    ClipTextEdit* titlebox() const { return m_f->control<ClipTextEdit>("titlebox"); }
-    ClipTextEdit* mainbox() const { return m_f->control<ClipTextEdit>("mainbox"); }
-    QListView* list() const { return m_f->control<QListView>("FileListBox1"); }
-    bool editorsEnabled() const { return titlebox()->isEnabled() && mainbox()->isEnabled(); }
-    bool editorsDisabled() const { return !titlebox()->isEnabled() && !mainbox()->isEnabled(); }
-    static QString clipboard() { return QGuiApplication::clipboard()->text(); }
     QByteArray pathOf(const char* name) const { return m_f->nativePath(QLatin1StringView(name)); }
     QByteArray read(const char* name) const { return m_f->readFile(QLatin1StringView(name)); }
     void write(const char* name, const QByteArray& bytes) const { m_f->writeFile(QLatin1StringView(name), bytes); }
 
     QStringList entries() const;
     // Through the window, as the mouse would.
-    void clickOn(QWidget* widget, QPoint point) const;
     void clickEntry(int row) const;
-    void clickToEnd(ClipTextEdit* editor) const;
     // Types into the command box: enter() a clip name and Enter.
     void typeCommand(const QString& keys) const;
     void enter(const QString& name) const { typeCommand(name + u'\r'); }
@@ -149,7 +139,6 @@ private:
     // process is to run it itself.
     bool runItselfOrAsNobody();
 
-    std::unique_ptr<WindowFixture> m_f;
     std::unique_ptr<BoxLog> m_boxes;
     std::unique_ptr<FaultInjection::ScratchDisk> m_disk;
     std::unique_ptr<FaultInjection::FileSizeLimit> m_limit;
@@ -166,7 +155,7 @@ void TestWindowFaults::init()
 {
     // A call blocked on a FIFO ends the run here rather than at the suite's time-out.
     ::alarm(120);
-    m_f = std::make_unique<WindowFixture>();
+    WindowTestCase::init();
     m_boxes = std::make_unique<BoxLog>(m_f->window());
     QGuiApplication::clipboard()->setText(kMarker);
 }
@@ -178,7 +167,7 @@ void TestWindowFaults::cleanup()
     // The disk is let go first; it goes once the window and the current directory have left it.
     m_disk.reset();
     ::chmod(QFile::encodeName(m_f->path(QString())).constData(), 0755);
-    m_f.reset();
+    WindowTestCase::cleanup();
     ::alarm(0);
 }
 
@@ -190,21 +179,9 @@ QStringList TestWindowFaults::entries() const
     return names;
 }
 
-void TestWindowFaults::clickOn(QWidget* widget, QPoint point) const
-{
-    QTest::mouseClick(m_f->handle(), Qt::LeftButton, {}, widget->mapTo(m_f->window(), point));
-}
-
 void TestWindowFaults::clickEntry(int row) const
 {
     clickOn(list()->viewport(), list()->visualRect(list()->model()->index(row, 0)).center());
-}
-
-void TestWindowFaults::clickToEnd(ClipTextEdit* editor) const
-{
-    // Below or right of the last line: the mouse alone, since every key release saves.
-    const QWidget* viewport = editor->viewport();
-    clickOn(editor->viewport(), QPoint(viewport->width() - 2, viewport->height() - 2));
 }
 
 void TestWindowFaults::typeCommand(const QString& keys) const
@@ -331,10 +308,8 @@ void TestWindowFaults::entryNamedLikeAClip()
     const QList<SeenBox> boxes = m_boxes->takeBoxes();
     if (asTitle) {
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].caption, QStringLiteral("Snipwell 1.0"));
-        QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-        QCOMPARE(boxes[0].buttons, QStringList { QStringLiteral("OK") });
-        QCOMPARE(boxes[0].text, QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(entryName))));
+        QCOMPARE(boxes[0].summary(),
+                 SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(entryName)))));
         QVERIFY(titlebox()->clipText().isEmpty());
     } else {
         QVERIFY(boxes.isEmpty());
@@ -435,10 +410,8 @@ void TestWindowFaults::openChangedBetweenTestAndRead()
 
     const QList<SeenBox> boxes = m_boxes->takeBoxes();
     QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].caption, QStringLiteral("Snipwell 1.0"));
-    QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-    QCOMPARE(boxes[0].buttons, QStringList { QStringLiteral("OK") });
-    QCOMPARE(boxes[0].text, QStringLiteral("Cannot open file %1.").arg(m_f->path(QLatin1StringView(name))));
+    QCOMPARE(boxes[0].summary(),
+             SeenBox::errorBox(QStringLiteral("Cannot open file %1.").arg(m_f->path(QLatin1StringView(name)))));
     QVERIFY(inputbox()->text().isEmpty());
     QCOMPARE(indexbox()->text(), QStringLiteral("FAQ"));
     QCOMPARE(titlebox()->clipText(), title ? QStringLiteral("title a") : QStringLiteral("new title"));
@@ -504,8 +477,8 @@ void TestWindowFaults::saveIntoChangedFile()
     if (change == -2) {
         const QList<SeenBox> boxes = m_boxes->takeBoxes();
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-        QCOMPARE(boxes[0].text, QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(name))));
+        QCOMPARE(boxes[0].summary(),
+                 SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(name)))));
         QCOMPARE(read(name), old);
         QCOMPARE(permissionsOf(pathOf(name)), mode_t(0444));
     } else {
@@ -579,10 +552,7 @@ void TestWindowFaults::saveThatDoesNotFit()
     QTest::keyClick(m_f->handle(), Qt::Key_End);
     const QList<SeenBox> boxes = m_boxes->takeBoxes();
     QCOMPARE(boxes.size(), 1);
-    QCOMPARE(boxes[0].caption, QStringLiteral("Snipwell 1.0"));
-    QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-    QCOMPARE(boxes[0].buttons, QStringList { QStringLiteral("OK") });
-    QCOMPARE(boxes[0].text, QStringLiteral("Stream write error."));
+    QCOMPARE(boxes[0].summary(), SeenBox::errorBox(QStringLiteral("Stream write error.")));
     // The old text whole, in the same file, and nothing left beside it.
     QCOMPARE(read("faq.txt"), old);
     QCOMPARE(inodeOf(pathOf("faq.txt")), inode);
@@ -629,8 +599,7 @@ void TestWindowFaults::asNobody()
         enter(QStringLiteral("faq"));
         const QList<SeenBox> boxes = m_boxes->takeBoxes();
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].icon, QMessageBox::Critical);
-        QCOMPARE(boxes[0].text, message);
+        QCOMPARE(boxes[0].summary(), SeenBox::errorBox(message));
         QCOMPARE(indexbox()->text(), QStringLiteral("FAQ"));
         QCOMPARE(titlebox()->clipText(), title ? QStringLiteral("title a") : QStringLiteral("T"));
         QCOMPARE(mainbox()->clipText(), QStringLiteral("body a"));

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QMessageBox>
+#include <QMetaEnum>
 #include <QPushButton>
 #include <QTimer>
 
@@ -23,6 +24,24 @@ struct SeenBox
     QString escapeButton;
     QPoint centre;
     Qt::TextFormat format = Qt::AutoText;
+
+    // Caption, icon, buttons and text in one line, to compare with errorBox(); a box not seen
+    // has none of them.
+    QString summary() const
+    {
+        const char* iconName = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(icon);
+        return QStringList { caption, QLatin1StringView(iconName), buttons.join(u','), text }.join(u" | ");
+    }
+    // The summary of the program's error box showing the text.
+    static QString errorBox(const QString& text)
+    {
+        SeenBox box;
+        box.caption = QStringLiteral("Snipwell 1.0");
+        box.text = text;
+        box.icon = QMessageBox::Critical;
+        box.buttons = QStringList { QStringLiteral("OK") };
+        return box.summary();
+    }
 
     static SeenBox of(const QMessageBox* box)
     {
