@@ -1,4 +1,5 @@
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QTest>
 
@@ -62,13 +63,10 @@ template <typename Call> QByteArray stderrOf(Call&& call)
     ::dup2(saved, STDERR_FILENO);
     ::close(saved);
     ::close(pipeEnds[1]);
-    QByteArray written;
-    char buffer[256];
-    ssize_t n;
-    while ((n = ::read(pipeEnds[0], buffer, sizeof buffer)) > 0)
-        written.append(buffer, n);
-    ::close(pipeEnds[0]);
-    return written;
+    QFile readEnd;
+    if (!readEnd.open(pipeEnds[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        qFatal("pipe");
+    return readEnd.readAll();
 }
 
 // Each channel within `tolerance` of the expected colour.

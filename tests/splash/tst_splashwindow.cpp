@@ -11,7 +11,7 @@
 #include "PictureBox.h"
 #include "SplashPicture.h"
 #include "TForm2.h"
-#include "WindowFixture.h"
+#include "WindowTestCase.h"
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -84,11 +84,14 @@ public:
 
 } // namespace
 
-class TestSplashWindow : public QObject
+// Every test starts with the main window shown, as it is when the splash or About window
+// comes.
+class TestSplashWindow : public WindowTestCase
 {
     Q_OBJECT
 
 private slots:
+    void init();
     void cleanup();
 
     void splashClosesAfterASecondAndMakesMainWindowTopmost();
@@ -107,27 +110,32 @@ private slots:
     void quitRequestEndsAboutAndTheProgram();
 };
 
+void TestSplashWindow::init()
+{
+    WindowTestCase::init();
+    Form1 = m_f->window();
+    QVERIFY(m_f->show());
+}
+
 void TestSplashWindow::cleanup()
 {
+    Form1 = nullptr;
+    WindowTestCase::cleanup();
     // Nothing of a test outlives it.
     QTRY_VERIFY(openTForm2s().isEmpty());
-    Form1 = nullptr;
 }
 
 void TestSplashWindow::splashClosesAfterASecondAndMakesMainWindowTopmost()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     // Cleared before the splash window goes: the window becomes topmost all the same.
-    auto* checkBox = fixture.control<QCheckBox>("CheckBox1");
+    auto* checkBox = m_f->control<QCheckBox>("CheckBox1");
     checkBox->click();
     QVERIFY(!checkBox->isChecked());
-    QVERIFY(!fixture.window()->isTopmost());
+    QVERIFY(!m_f->window()->isTopmost());
 
     QElapsedTimer clock;
     clock.start();
-    const QPointer<TForm2> splash = showSplash(fixture.window());
+    const QPointer<TForm2> splash = showSplash(m_f->window());
     QSignalSpy topmostDue(splash.data(), &TForm2::mainWindowTopmostDue);
     QVERIFY(splash->isVisible());
     QVERIFY(!splash->AboutMode);
@@ -139,24 +147,21 @@ void TestSplashWindow::splashClosesAfterASecondAndMakesMainWindowTopmost()
     QTRY_COMPARE(pictureOf(splash)->decodedImage().size(), QSize(350, 200));
 
     // Typed while the splash window is up, emptied by the re-read that follows the switch.
-    fixture.reactivate();
-    fixture.type(QStringLiteral("faq"));
-    QCOMPARE(fixture.control<QLineEdit>("inputbox")->text(), QStringLiteral("faq"));
+    m_f->reactivate();
+    m_f->type(QStringLiteral("faq"));
+    QCOMPARE(m_f->control<QLineEdit>("inputbox")->text(), QStringLiteral("faq"));
 
     QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), kSplashWait);
     QVERIFY2(clock.elapsed() >= 1000, "closed before its second was up");
     QCOMPARE(topmostDue.count(), 1);
-    QVERIFY(fixture.window()->isTopmost());
+    QVERIFY(m_f->window()->isTopmost());
     QVERIFY(!checkBox->isChecked());
-    QCOMPARE(fixture.control<QLineEdit>("inputbox")->text(), QString());
+    QCOMPARE(m_f->control<QLineEdit>("inputbox")->text(), QString());
 }
 
 void TestSplashWindow::splashIgnoresClicksOnItsPicture()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
-    const QPointer<TForm2> splash = showSplash(fixture.window());
+    const QPointer<TForm2> splash = showSplash(m_f->window());
     QVERIFY(QTest::qWaitForWindowExposed(splash));
     clickPicture(splash);
     QTest::mouseDClick(splash->windowHandle(), Qt::LeftButton, {}, QPoint(175, 100));
@@ -164,30 +169,24 @@ void TestSplashWindow::splashIgnoresClicksOnItsPicture()
     QVERIFY(splash->isVisible());
     // Its timer still closes it.
     QTRY_VERIFY_WITH_TIMEOUT(splash.isNull(), kSplashWait);
-    QVERIFY(fixture.window()->isTopmost());
+    QVERIFY(m_f->window()->isTopmost());
 }
 
 void TestSplashWindow::splashClosedByTheWindowSystemLeavesMainWindowAlone()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
-    const QPointer<TForm2> splash = showSplash(fixture.window());
+    const QPointer<TForm2> splash = showSplash(m_f->window());
     QSignalSpy topmostDue(splash.data(), &TForm2::mainWindowTopmostDue);
     QVERIFY(QTest::qWaitForWindowExposed(splash));
     splash->windowHandle()->close();
     QTRY_VERIFY(splash.isNull());
     QCOMPARE(topmostDue.count(), 0);
-    QVERIFY(!fixture.window()->isTopmost());
+    QVERIFY(!m_f->window()->isTopmost());
 }
 
 void TestSplashWindow::aboutStaysUntilItsPictureIsClicked()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
-    fixture.window()->setTopmost(true);
-    QSignalSpy pollTicks(fixture.window()->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout);
+    m_f->window()->setTopmost(true);
+    QSignalSpy pollTicks(m_f->window()->findChild<QTimer*>(QStringLiteral("Timer1")), &QTimer::timeout);
 
     QPointer<TForm2> seen;
     bool aboutMode = false;
@@ -201,8 +200,8 @@ void TestSplashWindow::aboutStaysUntilItsPictureIsClicked()
             openFor.start();
             aboutMode = about->AboutMode;
             // The main window takes no input meanwhile.
-            fixture.type(QStringLiteral("x"));
-            blocked = fixture.control<QLineEdit>("inputbox")->text().isEmpty();
+            m_f->type(QStringLiteral("x"));
+            blocked = m_f->control<QLineEdit>("inputbox")->text().isEmpty();
             // The one-pixel frame (not the corner at 0,0, which QTest reads as "the centre").
             for (const QPoint frame : { QPoint(0, 100), QPoint(175, 0), QPoint(351, 201) })
                 QTest::mouseClick(about->windowHandle(), Qt::LeftButton, {}, frame);
@@ -216,7 +215,7 @@ void TestSplashWindow::aboutStaysUntilItsPictureIsClicked()
         clickPicture(about);
         return true;
     });
-    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton);
 
     // Label3Click returned only now, with the window destroyed.
     QVERIFY(aboutMode);
@@ -226,17 +225,14 @@ void TestSplashWindow::aboutStaysUntilItsPictureIsClicked()
     QVERIFY(blocked);
     QVERIFY(pollTicks.count() >= 2);
     QVERIFY(openTForm2s().isEmpty());
-    QVERIFY(fixture.window()->isEnabled());
-    QVERIFY(fixture.reactivate());
-    fixture.type(QStringLiteral("y"));
-    QCOMPARE(fixture.control<QLineEdit>("inputbox")->text(), QStringLiteral("y"));
+    QVERIFY(m_f->window()->isEnabled());
+    QVERIFY(m_f->reactivate());
+    m_f->type(QStringLiteral("y"));
+    QCOMPARE(m_f->control<QLineEdit>("inputbox")->text(), QStringLiteral("y"));
 }
 
 void TestSplashWindow::aboutClosesAtTheFirstClickOfADoubleClick()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     QPointer<TForm2> seen;
     bool closedAtFirstClick = false;
     whileAboutIsOpen(this, [&](TForm2* about) {
@@ -250,7 +246,7 @@ void TestSplashWindow::aboutClosesAtTheFirstClickOfADoubleClick()
         QTest::mouseDClick(about->windowHandle(), Qt::LeftButton, {}, QPoint(175, 100));
         return true;
     });
-    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton);
     QVERIFY(closedAtFirstClick);
     QVERIFY(seen.isNull());
 }
@@ -266,9 +262,6 @@ void TestSplashWindow::aboutEndsWhenTheWindowManagerClosesOrHidesIt_data()
 void TestSplashWindow::aboutEndsWhenTheWindowManagerClosesOrHidesIt()
 {
     QFETCH(bool, minimise);
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     QPointer<TForm2> seen;
     Qt::WindowType type = Qt::Widget;
     whileAboutIsOpen(this, [&](TForm2* about) {
@@ -280,19 +273,16 @@ void TestSplashWindow::aboutEndsWhenTheWindowManagerClosesOrHidesIt()
             about->windowHandle()->close();
         return true;
     });
-    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton);
     // A dialog, which window managers activate and never hide by themselves.
     QCOMPARE(type, Qt::Dialog);
     QVERIFY(seen.isNull());
-    QVERIFY(fixture.window()->isEnabled());
+    QVERIFY(m_f->window()->isEnabled());
 }
 
 void TestSplashWindow::errorBoxOutlivesTheSplashWindow()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
-    const QPointer<TForm2> splash = showSplash(fixture.window());
+    const QPointer<TForm2> splash = showSplash(m_f->window());
     splash->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(splash));
 
@@ -305,27 +295,21 @@ void TestSplashWindow::errorBoxOutlivesTheSplashWindow()
 
 void TestSplashWindow::questionMarkOpensAboutAndLeavesCommandBoxEmpty()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     bool opened = false;
     whileAboutIsOpen(this, [&](TForm2* about) {
         opened = about->AboutMode;
         clickPicture(about);
         return true;
     });
-    fixture.type(QStringLiteral("ab?"));
+    m_f->type(QStringLiteral("ab?"));
     QVERIFY(opened);
-    QCOMPARE(fixture.control<QLineEdit>("inputbox")->text(), QString());
+    QCOMPARE(m_f->control<QLineEdit>("inputbox")->text(), QString());
     QVERIFY(openTForm2s().isEmpty());
 }
 
 void TestSplashWindow::aboutOpenedOverTheSplashLetsTheSplashFinish()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
-    const QPointer<TForm2> splash = showSplash(fixture.window());
+    const QPointer<TForm2> splash = showSplash(m_f->window());
 
     bool splashWentFirst = false;
     bool mainWindowTopmost = false;
@@ -333,12 +317,12 @@ void TestSplashWindow::aboutOpenedOverTheSplashLetsTheSplashFinish()
         // Both are up until the splash window's second is over; the About window stays on.
         if (!splash.isNull())
             return false;
-        mainWindowTopmost = fixture.window()->isTopmost();
+        mainWindowTopmost = m_f->window()->isTopmost();
         splashWentFirst = about->isVisible();
         clickPicture(about);
         return true;
     });
-    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton);
     QVERIFY(splashWentFirst);
     QVERIFY(mainWindowTopmost);
     QVERIFY(splash.isNull());
@@ -347,11 +331,8 @@ void TestSplashWindow::aboutOpenedOverTheSplashLetsTheSplashFinish()
 void TestSplashWindow::brokenPictureShowsErrorBoxAndNoAboutWindow()
 {
     const ReplacedPicture notAJpeg(QByteArrayLiteral("GIF89a, not a JPEG at all"));
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     BoxAnswerer box;
-    QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton);
     QCOMPARE(box.summary(), SeenBox::errorBox(QStringLiteral("JPEG error #%1.").arg(JERR_NO_SOI)));
     QVERIFY(openTForm2s().isEmpty());
 }
@@ -369,9 +350,6 @@ void TestSplashWindow::pictureThatFailsToDecodeIsReportedOnce()
     }
     const ReplacedPicture brokenScan(bytes);
 
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     BoxAnswerer box;
     const QPointer<TForm2> window = new TForm2;
     window->AboutMode = true; // no timer
@@ -391,9 +369,6 @@ void TestSplashWindow::pictureThatFailsToDecodeIsReportedOnce()
 
 void TestSplashWindow::quitRequestEndsAboutAndTheProgram()
 {
-    WindowFixture fixture;
-    Form1 = fixture.window();
-    QVERIFY(fixture.show());
     QPointer<TForm2> seen;
     bool opened = false;
     whileAboutIsOpen(this, [&](TForm2* about) {
@@ -402,7 +377,7 @@ void TestSplashWindow::quitRequestEndsAboutAndTheProgram()
         QCoreApplication::quit();
         return true;
     });
-    QTimer::singleShot(0, this, [&] { QTest::mouseClick(fixture.control<QLabel>("Label3"), Qt::LeftButton); });
+    QTimer::singleShot(0, this, [&] { QTest::mouseClick(m_f->control<QLabel>("Label3"), Qt::LeftButton); });
     // Gives up rather than hangs if the quit request is lost.
     QTimer giveUp;
     giveUp.setSingleShot(true);

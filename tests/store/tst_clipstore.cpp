@@ -12,6 +12,20 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Opens the clip and takes both texts, as the window does before its editors may save.
+bool openForEditing(ClipStore& store, const QByteArray& name)
+{
+    if (store.openClip(name) != OpenOutcome::Found)
+        return false;
+    store.takeTitleText();
+    store.takeBodyText();
+    return true;
+}
+
+} // namespace
+
 // The store's operations as the window calls them, on a real clip folder.
 class TestClipStore : public QObject
 {
@@ -192,9 +206,7 @@ void TestClipStore::saveWritesOnlyWhereItMay()
     ClipFolder folder;
     QVERIFY(ClipFolder::make("f:c.txt=body f:c.hed=title"));
     ClipStore store;
-    QCOMPARE(store.openClip("c"), OpenOutcome::Found);
-    store.takeTitleText();
-    store.takeBodyText();
+    QVERIFY(openForEditing(store, "c"));
 
     store.saveBody(QString());
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray(""));
@@ -220,9 +232,7 @@ void TestClipStore::previousClipTextIsNeverSaved()
     ClipFolder folder;
     QVERIFY(ClipFolder::make("f:a.txt=A f:a.hed=At f:c.txt=C p:c.hed"));
     ClipStore store;
-    QCOMPARE(store.openClip("a"), OpenOutcome::Found);
-    store.takeTitleText();
-    store.takeBodyText();
+    QVERIFY(openForEditing(store, "a"));
 
     // Not found, then the files appear: still not the texts read from a.
     QCOMPARE(store.openClip("b"), OpenOutcome::NotFound);

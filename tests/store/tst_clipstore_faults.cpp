@@ -20,15 +20,9 @@ namespace {
 
 QByteArray outcomeName(CreateOutcome outcome)
 {
-    switch (outcome) {
-    case CreateOutcome::AlreadyExists:
-        return "already exists";
-    case CreateOutcome::Created:
-        return "created";
-    case CreateOutcome::Failed:
-        return "failed";
-    }
-    return "?";
+    static constexpr const char* kNames[] = { "already exists", "created", "failed" };
+    static_assert(std::size(kNames) == size_t(CreateOutcome::Failed) + 1, "a name for every outcome");
+    return kNames[size_t(outcome)];
 }
 
 // The message of the error the action throws, as bytes; "done" when it throws none.

@@ -186,12 +186,10 @@ inline QByteArray runInChild(const std::function<QByteArray()>& body, bool asNob
         ::_exit(0);
     }
     ::close(channel[1]);
-    QByteArray report;
-    char buffer[4096];
-    ssize_t got;
-    while ((got = ::read(channel[0], buffer, sizeof buffer)) > 0)
-        report.append(buffer, got);
-    ::close(channel[0]);
+    QFile reportEnd;
+    const QByteArray report = reportEnd.open(channel[0], QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)
+        ? reportEnd.readAll()
+        : QByteArray("cannot read the report");
     int status = 0;
     ::waitpid(pid, &status, 0);
     return report;

@@ -109,19 +109,9 @@ enum class Entry { SymlinkLoop, Fifo, Socket, Directory, DanglingLink };
 
 inline const char* entryName(Entry entry)
 {
-    switch (entry) {
-    case Entry::SymlinkLoop:
-        return "symlink loop";
-    case Entry::Fifo:
-        return "FIFO";
-    case Entry::Socket:
-        return "socket";
-    case Entry::Directory:
-        return "directory";
-    case Entry::DanglingLink:
-        return "dangling link";
-    }
-    return "?";
+    static constexpr const char* kNames[] = { "symlink loop", "FIFO", "socket", "directory", "dangling link" };
+    static_assert(std::size(kNames) == size_t(Entry::DanglingLink) + 1, "a name for every kind of entry");
+    return kNames[size_t(entry)];
 }
 
 // The rows of a test over every entry, standing for the body and for the title.

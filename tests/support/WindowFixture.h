@@ -15,6 +15,8 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 // A poll tick is due at most 500 ms after any moment; the rest is room for a slow (sanitizer)
@@ -85,26 +87,19 @@ public:
     // Esc, "\b" Backspace, "\t" Tab, "\x1a" Ctrl+Z.
     void type(const QString& keys) const
     {
+        struct NamedKey { char16_t character; Qt::Key key; Qt::KeyboardModifiers modifiers; };
+        static constexpr NamedKey kNamedKeys[] = {
+            { u'\r', Qt::Key_Return, Qt::NoModifier },    { u'\x1b', Qt::Key_Escape, Qt::NoModifier },
+            { u'\b', Qt::Key_Backspace, Qt::NoModifier }, { u'\t', Qt::Key_Tab, Qt::NoModifier },
+            { u'\x1a', Qt::Key_Z, Qt::ControlModifier },
+        };
         for (const QChar key : keys) {
-            switch (key.unicode()) {
-            case u'\r':
-                QTest::keyClick(handle(), Qt::Key_Return);
-                break;
-            case u'\x1b':
-                QTest::keyClick(handle(), Qt::Key_Escape);
-                break;
-            case u'\b':
-                QTest::keyClick(handle(), Qt::Key_Backspace);
-                break;
-            case u'\t':
-                QTest::keyClick(handle(), Qt::Key_Tab);
-                break;
-            case u'\x1a':
-                QTest::keyClick(handle(), Qt::Key_Z, Qt::ControlModifier);
-                break;
-            default:
+            const auto named = std::find_if(std::begin(kNamedKeys), std::end(kNamedKeys),
+                                            [key](const NamedKey& k) { return k.character == key.unicode(); });
+            if (named != std::end(kNamedKeys))
+                QTest::keyClick(handle(), named->key, named->modifiers);
+            else
                 QTest::keyClick(handle(), key.toLatin1());
-            }
         }
     }
 
