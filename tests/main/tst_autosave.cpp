@@ -41,12 +41,8 @@ private:
 
 void TestAutosave::openFaq1()
 {
-    m_f->writeFile(QStringLiteral("faq1.txt"), "one\ntwo");
-    m_f->writeFile(QStringLiteral("faq1.hed"), "Title");
-    QVERIFY(m_f->show());
-    m_f->type(QStringLiteral("faq1\r"));
+    QVERIFY(showWithClip(QStringLiteral("faq1"), "Title", "one\ntwo"));
     QCOMPARE(mainbox()->clipText(), QStringLiteral("one\r\ntwo"));
-    QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
 }
 
 void TestAutosave::waitForTick() const

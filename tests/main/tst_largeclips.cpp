@@ -53,12 +53,8 @@ QByteArray blob(qsizetype n)
 
 void TestLargeClips::openClipA()
 {
-    m_f->writeFile(QStringLiteral("a.txt"), "Body a");
-    m_f->writeFile(QStringLiteral("a.hed"), "Title a");
-    QVERIFY(m_f->show());
-    open(QStringLiteral("a"));
+    QVERIFY(showWithClip(QStringLiteral("a"), "Title a", "Body a"));
     QCOMPARE(mainbox()->clipText(), QStringLiteral("Body a"));
-    QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
     QGuiApplication::clipboard()->setText(kMarker);
 }
 

@@ -202,13 +202,9 @@ void TestWindowFaults::create(const QString& name) const
 
 void TestWindowFaults::showWithClipA()
 {
-    write("a.txt", "body a");
-    write("a.hed", "title a");
-    QVERIFY(m_f->show());
-    enter(QStringLiteral("a"));
+    QVERIFY(showWithClip(QStringLiteral("a"), "title a", "body a"));
     QCOMPARE(indexbox()->text(), QStringLiteral("A"));
     QCOMPARE(clipboard(), QStringLiteral("body a"));
-    QTRY_VERIFY_WITH_TIMEOUT(editorsEnabled(), kPollWait);
     QGuiApplication::clipboard()->setText(kMarker);
 }
 

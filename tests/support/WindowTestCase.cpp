@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+using namespace Qt::StringLiterals;
+
 void WindowTestCase::init()
 {
     m_f = std::make_unique<WindowFixture>();
@@ -16,6 +18,16 @@ void WindowTestCase::cleanup()
 QString WindowTestCase::clipboard()
 {
     return QGuiApplication::clipboard()->text();
+}
+
+bool WindowTestCase::showWithClip(const QString& name, const QByteArray& title, const QByteArray& body) const
+{
+    m_f->writeFile(name + u".hed"_s, title);
+    m_f->writeFile(name + u".txt"_s, body);
+    if (!m_f->show())
+        return false;
+    m_f->type(name + u'\r');
+    return QTest::qWaitFor([this] { return editorsEnabled(); }, kPollWait);
 }
 
 void WindowTestCase::clickOn(QWidget* widget, QPoint point) const

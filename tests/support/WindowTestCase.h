@@ -30,6 +30,10 @@ protected:
     bool editorsDisabled() const { return !titlebox()->isEnabled() && !mainbox()->isEnabled(); }
     static QString clipboard();
 
+    // Writes a clip's two files, shows the window, opens the clip through the command box and
+    // waits for the poll to enable the editors; false when any of it fails.
+    [[nodiscard]] bool showWithClip(const QString& name, const QByteArray& title, const QByteArray& body) const;
+
     // Clicks through the window at a point of a control, as the mouse would.
     void clickOn(QWidget* widget, QPoint point) const;
     // Gives an editor the focus with the caret at the end, by a click below or right of its
