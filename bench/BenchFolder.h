@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClipFolder.h"
 #include "TForm1.h"
 
 #include <QFile>
@@ -21,27 +22,12 @@
 class WindowInFolder
 {
 public:
-    WindowInFolder()
-    {
-        char* cwd = ::getcwd(nullptr, 0);
-        m_previous = QByteArray(cwd);
-        std::free(cwd);
-        m_path = QFile::encodeName(m_dir.path());
-        if (::chdir(m_path.constData()) != 0)
-            qFatal("cannot enter %s", m_path.constData());
-    }
-    ~WindowInFolder()
-    {
-        m_window.reset();
-        (void)!::chdir(m_previous.constData());
-    }
+    ~WindowInFolder() { m_window.reset(); }
 
     void write(const QByteArray& name, const QByteArray& bytes) const
     {
-        const int fd = ::open((m_path + '/' + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd < 0 || ::write(fd, bytes.constData(), size_t(bytes.size())) != bytes.size())
+        if (!ClipFolder::write(name, bytes))
             qFatal("cannot write %s", name.constData());
-        ::close(fd);
     }
 
     TForm1& show()
@@ -53,12 +39,10 @@ public:
         return *m_window;
     }
 
-    const QByteArray& path() const { return m_path; }
+    const QByteArray& path() const { return m_folder.path(); }
 
 private:
-    QTemporaryDir m_dir;
-    QByteArray m_path;
-    QByteArray m_previous;
+    ClipFolder m_folder;
     std::unique_ptr<TForm1> m_window;
 };
 

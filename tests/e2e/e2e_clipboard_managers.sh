@@ -48,7 +48,7 @@ check_manager() {
     local name=$1 keeps=$2 home body token first_pid=${#E2E_PIDS[@]} start ms pid
     shift 2
     if [ "$1" != none ] && ! command -v "$1" >/dev/null; then
-        E2E_SKIPPED=$((E2E_SKIPPED + 1))
+        CHECKS_SKIPPED=$((CHECKS_SKIPPED + 1))
         echo "SKIP: [$name] $1 is not installed"
         return
     fi

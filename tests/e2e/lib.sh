@@ -9,9 +9,7 @@ mkdir -p "$E2E_OUT"
 # Numbered pictures of an earlier run would mix with this run's.
 rm -f "$E2E_OUT"/[0-9][0-9]-*.png "$E2E_OUT"/wm-*.log
 E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-E2E_PASSED=0
-E2E_FAILED=0
-E2E_SKIPPED=0
+source "$E2E_LIB_DIR/../support/checks.sh"
 E2E_STEP=0
 E2E_PIDS=()
 E2E_TEMP_DIRS=()
@@ -292,18 +290,7 @@ e2e_step() {
 }
 
 # e2e_check "what" command...: runs the command, counts and reports the outcome.
-e2e_check() {
-    local what=$1
-    shift
-    if "$@"; then
-        E2E_PASSED=$((E2E_PASSED + 1))
-        echo "PASS: $what"
-    else
-        E2E_FAILED=$((E2E_FAILED + 1))
-        echo "FAIL: $what"
-        return 1
-    fi
-}
+e2e_check() { check "$@"; }
 
 # e2e_check_eventually "what" SECONDS command...: as e2e_check, once the command has succeeded
 # within SECONDS.
@@ -317,7 +304,7 @@ e2e_check_eventually() {
 # skipped where the machine has no such bus.
 e2e_check_a11y() {
     if [ "${E2E_A11Y:-0}" != 1 ]; then
-        E2E_SKIPPED=$((E2E_SKIPPED + 1))
+        CHECKS_SKIPPED=$((CHECKS_SKIPPED + 1))
         echo "SKIP: $1 (no accessibility bus)"
         return 0
     fi
@@ -332,8 +319,7 @@ e2e_check_a11y_eventually() {
 
 e2e_finish() {
     echo "Screenshots: $E2E_OUT"
-    echo "e2e: $E2E_PASSED passed, $E2E_FAILED failed, $E2E_SKIPPED skipped"
-    [ "$E2E_FAILED" -eq 0 ]
+    checks_report e2e
 }
 
 # Waits (at most 10 s) until the process has ended; sets E2E_EXIT_CODE (124 when it did not end).

@@ -10,19 +10,7 @@ sizes=(16 22 24 32 48 64 128 256)
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-check() {
-    local what=$1
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-        echo "PASS: $what"
-    else
-        failed=$((failed + 1))
-        echo "FAIL: $what"
-    fi
-}
+source "$(dirname "$0")/../support/checks.sh"
 
 # install ROOT PREFIX: as `make install DESTDIR=ROOT PREFIX=PREFIX` does it.
 install_into() {
@@ -101,5 +89,4 @@ install_into "" "$work/plain"
 check "PREFIX without DESTDIR: the same files, under the prefix" \
     test "$(files_under "$work/plain")" = "$expected"
 
-echo "package_install: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+checks_report package_install
