@@ -23,20 +23,17 @@
 #include "HandlerGuard.h"
 #include "TForm1.h"
 #include "TitleLine.h"
+#include "WindowTestCase.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <memory>
 
-class TestMainWindow : public QObject
+class TestMainWindow : public WindowTestCase
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void controlsHaveTheirPlacesAndTabStops_data();
     void controlsHaveTheirPlacesAndTabStops();
     void windowIsFixedCentredAndNotTopmostAtCreation();
@@ -64,48 +61,7 @@ private slots:
     void failingHandlerShowsErrorBoxAndProgramGoesOn();
     void failingKeyHandlerKeepsCharacterOut();
     void applicationErrorBox();
-
-private:
-    template <typename T> T* control(const char* name) const
-    {
-        return m_window->findChild<T*>(QLatin1StringView(name));
-    }
-    void writeFile(const QString& name, const QByteArray& bytes) const;
-    void showWindow();
-
-    std::unique_ptr<QTemporaryDir> m_clipDir;
-    QByteArray m_startDirectory;
-    std::unique_ptr<TForm1> m_window;
 };
-
-void TestMainWindow::init()
-{
-    m_startDirectory = ClipFiles::currentDirectory();
-    m_clipDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_clipDir->isValid());
-    QVERIFY(::chdir(QFile::encodeName(m_clipDir->path()).constData()) == 0);
-    m_window = std::make_unique<TForm1>();
-}
-
-void TestMainWindow::cleanup()
-{
-    m_window.reset();
-    QVERIFY(::chdir(m_startDirectory.constData()) == 0);
-    m_clipDir.reset();
-}
-
-void TestMainWindow::writeFile(const QString& name, const QByteArray& bytes) const
-{
-    QFile file(m_clipDir->filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-void TestMainWindow::showWindow()
-{
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-}
 
 void TestMainWindow::controlsHaveTheirPlacesAndTabStops_data()
 {
@@ -135,20 +91,20 @@ void TestMainWindow::controlsHaveTheirPlacesAndTabStops()
 
     const auto* widget = control<QWidget>(name.toLatin1().constData());
     QVERIFY(widget);
-    QCOMPARE(widget->parentWidget(), m_window.get());
+    QCOMPARE(widget->parentWidget(), m_f->window());
     QCOMPARE(widget->geometry(), place);
     QCOMPARE(widget->focusPolicy(), focus);
 }
 
 void TestMainWindow::windowIsFixedCentredAndNotTopmostAtCreation()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Snipwell 1.0"));
-    QCOMPARE(m_window->minimumSize(), QSize(321, 326));
-    QCOMPARE(m_window->maximumSize(), QSize(321, 326));
-    QVERIFY(m_window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
-    QVERIFY(!m_window->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
-    QVERIFY(!m_window->windowIcon().isNull());
-    QVERIFY(!m_window->isTopmost());
+    QCOMPARE(m_f->window()->windowTitle(), QStringLiteral("Snipwell 1.0"));
+    QCOMPARE(m_f->window()->minimumSize(), QSize(321, 326));
+    QCOMPARE(m_f->window()->maximumSize(), QSize(321, 326));
+    QVERIFY(m_f->window()->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!m_f->window()->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(!m_f->window()->windowIcon().isNull());
+    QVERIFY(!m_f->window()->isTopmost());
 
     const auto* timer = control<QTimer>("Timer1");
     QVERIFY(timer);
@@ -160,11 +116,11 @@ void TestMainWindow::windowIsFixedCentredAndNotTopmostAtCreation()
     QVERIFY(control<QWidget>("titlebox")->isEnabled());
     QVERIFY(control<QWidget>("mainbox")->isEnabled());
 
-    showWindow();
+    QVERIFY(m_f->show());
     QVERIFY(!control<QWidget>("newfile")->isVisible());
     QVERIFY(control<QWidget>("Button1")->isVisible());
     // The outer window, frame included, is centred.
-    const QPoint offCentre = m_window->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    const QPoint offCentre = m_f->window()->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY(qAbs(offCentre.x()) <= 1);
     QVERIFY(qAbs(offCentre.y()) <= 1);
 }
@@ -186,7 +142,7 @@ void TestMainWindow::controlsAnnounceTheirRoles()
         QVERIFY2(!widget->accessibleDescription().isEmpty(), objectName);
     }
     // Roles where Qt's own would mislead: a filler window, a static text that acts as a link.
-    QCOMPARE(QAccessible::queryAccessibleInterface(m_window.get())->role(), QAccessible::Window);
+    QCOMPARE(QAccessible::queryAccessibleInterface(m_f->window())->role(), QAccessible::Window);
     QAccessibleInterface* link = QAccessible::queryAccessibleInterface(control<QWidget>("Label3"));
     QCOMPARE(link->role(), QAccessible::Link);
     QVERIFY(link->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
@@ -229,8 +185,8 @@ void TestMainWindow::coloursAndFonts()
     QCOMPARE(inactive("titlebox", QPalette::Highlight), QColor(0x004080));
     QCOMPARE(inactive("titlebox", QPalette::HighlightedText), QColor(Qt::white));
 
-    showWindow();
-    const QImage shot = m_window->grab().toImage();
+    QVERIFY(m_f->show());
+    const QImage shot = m_f->window()->grab().toImage();
     QCOMPARE(shot.pixelColor(2, 2), QColor(Qt::black));
     QCOMPARE(shot.pixelColor(318, 241), QColor(Qt::black));
     QCOMPARE(shot.pixelColor(1, 309), QColor(0x172255)); // the footer strip, left of its text
@@ -245,32 +201,32 @@ void TestMainWindow::coloursAndFonts()
 
 void TestMainWindow::tabVisitsTheTabStopsInOrder()
 {
-    writeFile(QStringLiteral(".txt"), "nameless"); // keeps the editors enabled
-    showWindow();
+    m_f->writeFile(QStringLiteral(".txt"), "nameless"); // keeps the editors enabled
+    QVERIFY(m_f->show());
     auto* inputbox = control<QWidget>("inputbox");
     inputbox->setFocus();
 
     const QStringList forward = { QStringLiteral("titlebox"), QStringLiteral("mainbox"), QStringLiteral("FileListBox1"),
                                   QStringLiteral("Button1"),  QStringLiteral("Button2"), QStringLiteral("inputbox") };
     for (const QString& next : forward) {
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
+        QTest::keyClick(m_f->handle(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), next);
     }
     for (auto it = forward.crbegin() + 1; it != forward.crend(); ++it) {
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClick(m_f->handle(), Qt::Key_Tab, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget()->objectName(), *it);
     }
 }
 
 void TestMainWindow::compactLayoutKeepsWidthAndPlace()
 {
-    writeFile(QStringLiteral(".txt"), "nameless");
-    showWindow();
-    const QPoint place = m_window->pos();
-    m_window->setOuterHeight(TForm1::kCompactHeight);
-    m_window->setCompactTabStops(true);
-    QCOMPARE(m_window->outerHeight(), 78);
-    QCOMPARE(m_window->width(), 321);
+    m_f->writeFile(QStringLiteral(".txt"), "nameless");
+    QVERIFY(m_f->show());
+    const QPoint place = m_f->window()->pos();
+    m_f->window()->setOuterHeight(TForm1::kCompactHeight);
+    m_f->window()->setCompactTabStops(true);
+    QCOMPARE(m_f->window()->outerHeight(), 78);
+    QCOMPARE(m_f->window()->width(), 321);
     // A screen reader is told what the compact window leaves out.
     const auto hiddenFromReaders = [this](const char* name) {
         return QAccessible::queryAccessibleInterface(control<QWidget>(name))->state().invisible;
@@ -281,35 +237,35 @@ void TestMainWindow::compactLayoutKeepsWidthAndPlace()
     // Only the command box and the title line take part in Tab.
     control<QWidget>("inputbox")->setFocus();
     for (const char* next : { "titlebox", "inputbox", "titlebox", "inputbox" }) {
-        QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
+        QTest::keyClick(m_f->handle(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1StringView(next));
     }
 
-    m_window->setOuterHeight(TForm1::kExpandedHeight);
-    m_window->setCompactTabStops(false);
-    QCOMPARE(m_window->outerHeight(), 351);
-    QCOMPARE(m_window->width(), 321);
-    QCOMPARE(m_window->pos(), place);
+    m_f->window()->setOuterHeight(TForm1::kExpandedHeight);
+    m_f->window()->setCompactTabStops(false);
+    QCOMPARE(m_f->window()->outerHeight(), 351);
+    QCOMPARE(m_f->window()->width(), 321);
+    QCOMPARE(m_f->window()->pos(), place);
     QVERIFY(!hiddenFromReaders("FileListBox1"));
-    QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
-    QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
+    QTest::keyClick(m_f->handle(), Qt::Key_Tab);
+    QTest::keyClick(m_f->handle(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("mainbox"));
 }
 
 void TestMainWindow::pollDisablesEditorsWithoutBodyFile()
 {
-    showWindow();
+    QVERIFY(m_f->show());
     auto* titlebox = control<QWidget>("titlebox");
     auto* mainbox = control<QWidget>("mainbox");
     QTRY_VERIFY(!mainbox->isEnabled());
     QVERIFY(!titlebox->isEnabled());
 
     control<QWidget>("inputbox")->setFocus();
-    QTest::keyClick(m_window->windowHandle(), Qt::Key_Tab);
+    QTest::keyClick(m_f->handle(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("FileListBox1"));
 
     // The refresh at the first showing left the current paths on the nameless clip.
-    writeFile(QStringLiteral(".txt"), QByteArray());
+    m_f->writeFile(QStringLiteral(".txt"), QByteArray());
     QTRY_VERIFY(mainbox->isEnabled());
     QVERIFY(titlebox->isEnabled());
 }
@@ -329,7 +285,7 @@ void TestMainWindow::commandBoxTakesEightLowerCaseLetters()
 
 void TestMainWindow::singleLineFieldsSelectAllUnlessClicked()
 {
-    showWindow();
+    QVERIFY(m_f->show());
     auto* inputbox = control<QLineEdit>("inputbox");
     auto* titlebox = control<QWidget>("titlebox");
     inputbox->setText(QStringLiteral("ab"));
@@ -390,20 +346,20 @@ void TestMainWindow::bodyEditorLinesAndClipText()
 
 void TestMainWindow::firstShowReadsTheClipList()
 {
-    writeFile(QStringLiteral("b.txt"), "b");
-    writeFile(QStringLiteral("A.TXT"), "a");
-    writeFile(QStringLiteral("c.hed"), "c");
-    QVERIFY(QDir(m_clipDir->path()).mkdir(QStringLiteral("d.txt")));
+    m_f->writeFile(QStringLiteral("b.txt"), "b");
+    m_f->writeFile(QStringLiteral("A.TXT"), "a");
+    m_f->writeFile(QStringLiteral("c.hed"), "c");
+    QVERIFY(QDir(m_f->path(QString())).mkdir(QStringLiteral("d.txt")));
     auto* list = control<QListView>("FileListBox1");
     auto* inputbox = control<QLineEdit>("inputbox");
     inputbox->setText(QStringLiteral("typed"));
 
     // Before the window is shown a refresh does nothing.
-    m_window->refreshClipList();
+    m_f->window()->refreshClipList();
     QCOMPARE(list->model()->rowCount(), 0);
     QCOMPARE(inputbox->text(), QStringLiteral("typed"));
 
-    showWindow();
+    QVERIFY(m_f->show());
     QCOMPARE(list->model()->rowCount(), 2);
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("A.TXT"));
     QCOMPARE(list->model()->index(1, 0).data().toString(), QStringLiteral("b.txt"));
@@ -413,64 +369,64 @@ void TestMainWindow::firstShowReadsTheClipList()
 
 void TestMainWindow::firstShowOpensAnExistingNamelessClip()
 {
-    writeFile(QStringLiteral(".txt"), "one\r\ntwo");
+    m_f->writeFile(QStringLiteral(".txt"), "one\r\ntwo");
     QGuiApplication::clipboard()->clear();
-    showWindow();
+    QVERIFY(m_f->show());
 
     auto* mainbox = control<ClipTextEdit>("mainbox");
     QCOMPARE(mainbox->clipText(), QStringLiteral("one\r\ntwo"));
     QCOMPARE(mainbox->textCursor().selectedText().size(), mainbox->toPlainText().size());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("one\r\ntwo"));
     QVERIFY(control<QPlainTextEdit>("titlebox")->toPlainText().isEmpty());
-    QCOMPARE(QFileInfo(m_clipDir->filePath(QStringLiteral(".hed"))).size(), 0);
+    QCOMPARE(QFileInfo(m_f->path(QStringLiteral(".hed"))).size(), 0);
     QCOMPARE(QApplication::focusWidget(), control<QWidget>("FileListBox1"));
 }
 
 void TestMainWindow::topmostChangeRefreshesOnlyWhenReal()
 {
-    showWindow();
+    QVERIFY(m_f->show());
     auto* inputbox = control<QLineEdit>("inputbox");
     auto* titlebox = control<QPlainTextEdit>("titlebox");
-    const QPoint place = m_window->pos();
+    const QPoint place = m_f->window()->pos();
     titlebox->setFocus();
 
     inputbox->setText(QStringLiteral("kept"));
-    m_window->setTopmost(false);
+    m_f->window()->setTopmost(false);
     QCOMPARE(inputbox->text(), QStringLiteral("kept"));
 
-    m_window->setTopmost(true);
-    QVERIFY(m_window->isTopmost());
-    QVERIFY(m_window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    m_f->window()->setTopmost(true);
+    QVERIFY(m_f->window()->isTopmost());
+    QVERIFY(m_f->handle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(inputbox->text().isEmpty());
     QVERIFY(titlebox->hasFocus());
-    QCOMPARE(m_window->pos(), place);
+    QCOMPARE(m_f->window()->pos(), place);
 
     inputbox->setText(QStringLiteral("kept"));
-    m_window->setTopmost(true);
+    m_f->window()->setTopmost(true);
     QCOMPARE(inputbox->text(), QStringLiteral("kept"));
 
-    m_window->setTopmost(false);
-    QVERIFY(!m_window->isTopmost());
-    QVERIFY(!m_window->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    m_f->window()->setTopmost(false);
+    QVERIFY(!m_f->window()->isTopmost());
+    QVERIFY(!m_f->handle()->flags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(inputbox->text().isEmpty());
 }
 
 void TestMainWindow::refreshReturnsToTheListDirectory()
 {
-    showWindow();
+    QVERIFY(m_f->show());
     const QByteArray listDirectory = ClipFiles::currentDirectory();
     QTemporaryDir elsewhere;
     QVERIFY(::chdir(QFile::encodeName(elsewhere.path()).constData()) == 0);
     QFile(elsewhere.filePath(QStringLiteral("other.txt"))).open(QIODevice::WriteOnly);
 
-    m_window->setTopmost(true);
+    m_f->window()->setTopmost(true);
     QCOMPARE(ClipFiles::currentDirectory(), listDirectory);
     QCOMPARE(control<QListView>("FileListBox1")->model()->rowCount(), 0);
 }
 
 void TestMainWindow::alwaysOnTopBoxSwitchesTopmost()
 {
-    showWindow();
+    QVERIFY(m_f->show());
     auto* checkBox = control<QCheckBox>("CheckBox1");
     auto* inputbox = control<QLineEdit>("inputbox");
     const auto clickBox = [checkBox] { QTest::mouseClick(checkBox, Qt::LeftButton, {}, QPoint(6, 8)); };
@@ -479,13 +435,13 @@ void TestMainWindow::alwaysOnTopBoxSwitchesTopmost()
     inputbox->setText(QStringLiteral("ab"));
     clickBox();
     QVERIFY(!checkBox->isChecked());
-    QVERIFY(!m_window->isTopmost());
+    QVERIFY(!m_f->window()->isTopmost());
     QCOMPARE(inputbox->text(), QStringLiteral("ab"));
     QVERIFY(inputbox->hasFocus());
 
     clickBox();
     QVERIFY(checkBox->isChecked());
-    QVERIFY(m_window->isTopmost());
+    QVERIFY(m_f->window()->isTopmost());
     QVERIFY(inputbox->text().isEmpty());
     QVERIFY(inputbox->hasFocus());
 }
@@ -527,11 +483,11 @@ void TestMainWindow::errorBoxText()
 
 void TestMainWindow::failingHandlerShowsErrorBoxAndProgramGoesOn()
 {
-    writeFile(QStringLiteral(".txt"), "body");
-    showWindow();
+    m_f->writeFile(QStringLiteral(".txt"), "body");
+    QVERIFY(m_f->show());
     auto* mainbox = control<ClipTextEdit>("mainbox");
     QCOMPARE(mainbox->clipText(), QStringLiteral("body"));
-    QVERIFY(::chmod(QFile::encodeName(m_clipDir->filePath(QStringLiteral(".txt"))).constData(), 0444) == 0);
+    QVERIFY(::chmod(QFile::encodeName(m_f->path(QStringLiteral(".txt"))).constData(), 0444) == 0);
 
     mainbox->setFocus();
     BoxAnswerer seen;
@@ -550,7 +506,7 @@ void TestMainWindow::failingHandlerShowsErrorBoxAndProgramGoesOn()
     QTest::keyClick(mainbox, Qt::Key_Home);
     QVERIFY(again.seen);
     QCOMPARE(again.text, seen.text);
-    QFile body(m_clipDir->filePath(QStringLiteral(".txt")));
+    QFile body(m_f->path(QStringLiteral(".txt")));
     QVERIFY(body.open(QIODevice::ReadOnly));
     QCOMPARE(body.readAll(), QByteArray("body"));
 }

@@ -21,11 +21,12 @@ protected slots:
     void cleanup();
 
 protected:
-    QLineEdit* inputbox() const { return m_f->control<QLineEdit>("inputbox"); }
-    QLineEdit* indexbox() const { return m_f->control<QLineEdit>("indexbox"); }
-    ClipTextEdit* titlebox() const { return m_f->control<ClipTextEdit>("titlebox"); }
-    ClipTextEdit* mainbox() const { return m_f->control<ClipTextEdit>("mainbox"); }
-    QListView* list() const { return m_f->control<QListView>("FileListBox1"); }
+    template <typename T> T* control(const char* name) const { return m_f->control<T>(name); }
+    QLineEdit* inputbox() const { return control<QLineEdit>("inputbox"); }
+    QLineEdit* indexbox() const { return control<QLineEdit>("indexbox"); }
+    ClipTextEdit* titlebox() const { return control<ClipTextEdit>("titlebox"); }
+    ClipTextEdit* mainbox() const { return control<ClipTextEdit>("mainbox"); }
+    QListView* list() const { return control<QListView>("FileListBox1"); }
     bool editorsEnabled() const { return titlebox()->isEnabled() && mainbox()->isEnabled(); }
     bool editorsDisabled() const { return !titlebox()->isEnabled() && !mainbox()->isEnabled(); }
     static QString clipboard();
