@@ -143,8 +143,9 @@ void TestAutosave::readOnlyBodyShowsTheErrorAtEveryRelease()
         clickToEnd(mainbox());
         BoxAnswerer seen;
         m_f->type(QLatin1StringView(key));
-        QCOMPARE(seen.summary(),
-                 SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QStringLiteral("faq1.txt")))));
+        QCOMPARE(
+            seen.summary(),
+            SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QStringLiteral("faq1.txt")))));
         QVERIFY(m_f->reactivate());
     }
     QCOMPARE(mainbox()->clipText(), QStringLiteral("one\r\ntwoxy"));

@@ -55,7 +55,6 @@ private slots:
     void aboutLinkClick();
 
 private:
-
     // Shows the window with clip "a" opened through the command box and the editors enabled;
     // the clipboard then holds a marker instead of a's body.
     void showWithClipA();
@@ -492,7 +491,8 @@ void TestCommandBox::failedOpenLeavesDisplays()
 
     BoxAnswerer seen;
     m_f->type(QStringLiteral("faq1\r"));
-    QCOMPARE(seen.summary(), SeenBox::errorBox(message.replace(QStringLiteral("%1"), m_f->path(QStringLiteral("faq1.hed")))));
+    QCOMPARE(seen.summary(),
+             SeenBox::errorBox(message.replace(QStringLiteral("%1"), m_f->path(QStringLiteral("faq1.hed")))));
 
     QVERIFY(inputbox()->text().isEmpty());
     QCOMPARE(indexbox()->text(), name);

@@ -28,7 +28,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-
 class TestMainWindow : public WindowTestCase
 {
     Q_OBJECT
@@ -120,7 +119,8 @@ void TestMainWindow::windowIsFixedCentredAndNotTopmostAtCreation()
     QVERIFY(!control<QWidget>("newfile")->isVisible());
     QVERIFY(control<QWidget>("Button1")->isVisible());
     // The outer window, frame included, is centred.
-    const QPoint offCentre = m_f->window()->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    const QPoint offCentre
+        = m_f->window()->frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
     QVERIFY(qAbs(offCentre.x()) <= 1);
     QVERIFY(qAbs(offCentre.y()) <= 1);
 }

@@ -304,8 +304,9 @@ void TestWindowFaults::entryNamedLikeAClip()
     const QList<SeenBox> boxes = m_boxes->takeBoxes();
     if (asTitle) {
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes[0].summary(),
-                 SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(entryName)))));
+        QCOMPARE(
+            boxes[0].summary(),
+            SeenBox::errorBox(QStringLiteral("Cannot create file %1.").arg(m_f->path(QLatin1StringView(entryName)))));
         QVERIFY(titlebox()->clipText().isEmpty());
     } else {
         QVERIFY(boxes.isEmpty());

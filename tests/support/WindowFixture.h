@@ -87,7 +87,12 @@ public:
     // Esc, "\b" Backspace, "\t" Tab, "\x1a" Ctrl+Z.
     void type(const QString& keys) const
     {
-        struct NamedKey { char16_t character; Qt::Key key; Qt::KeyboardModifiers modifiers; };
+        struct NamedKey
+        {
+            char16_t character;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        };
         static constexpr NamedKey kNamedKeys[] = {
             { u'\r', Qt::Key_Return, Qt::NoModifier },    { u'\x1b', Qt::Key_Escape, Qt::NoModifier },
             { u'\b', Qt::Key_Backspace, Qt::NoModifier }, { u'\t', Qt::Key_Tab, Qt::NoModifier },
