@@ -37,6 +37,8 @@ public:
     bool holdsFileText() const { return m_holdsFileText; }
 
 signals:
+    // After a key released in the editor (not an auto-repeat, nor a key pressed in another
+    // window): the window saves the clip then.
     void keyReleased();
 
 protected:

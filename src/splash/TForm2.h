@@ -15,6 +15,7 @@ class TForm2 : public QWidget
     Q_OBJECT
 
 public:
+    // The window's fixed size: the picture and its frame.
     static constexpr int kWidth = 352;
     static constexpr int kHeight = 202;
 
@@ -39,6 +40,8 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Ends the modal display when the window manager minimises the window: no click could
+    // close it then.
     void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -4,6 +4,7 @@
 #include "PathNames.h"
 
 #include "ClipFolder.h"
+#include "OpenedClip.h"
 
 #include <QTest>
 
@@ -11,20 +12,6 @@
 #include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// Opens the clip and takes both texts, as the window does before its editors may save.
-bool openForEditing(ClipStore& store, const QByteArray& name)
-{
-    if (store.openClip(name) != OpenOutcome::Found)
-        return false;
-    store.takeTitleText();
-    store.takeBodyText();
-    return true;
-}
-
-} // namespace
 
 // The store's operations as the window calls them, on a real clip folder.
 class TestClipStore : public QObject
@@ -125,9 +112,7 @@ void TestClipStore::textsSurviveReadAndSave()
                               "\xef\xbb\xbf"
                               "BOM"));
     ClipStore store;
-    QCOMPARE(store.openClip("c"), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"BOM"_s);
-    QCOMPARE(store.takeBodyText(), text);
+    QCOMPARE(openedTexts(store, "c"), (QStringList { u"BOM"_s, text }));
     store.saveTitle(u"BOM"_s);
     store.saveBody(text);
     QCOMPARE(ClipFolder::read("c.hed"),
@@ -206,7 +191,7 @@ void TestClipStore::saveWritesOnlyWhereItMay()
     ClipFolder folder;
     QVERIFY(ClipFolder::make("f:c.txt=body f:c.hed=title"));
     ClipStore store;
-    QVERIFY(openForEditing(store, "c"));
+    QVERIFY(!openedTexts(store, "c").isEmpty());
 
     store.saveBody(QString());
     QCOMPARE(ClipFolder::read("c.txt"), QByteArray(""));
@@ -232,7 +217,7 @@ void TestClipStore::previousClipTextIsNeverSaved()
     ClipFolder folder;
     QVERIFY(ClipFolder::make("f:a.txt=A f:a.hed=At f:c.txt=C p:c.hed"));
     ClipStore store;
-    QVERIFY(openForEditing(store, "a"));
+    QVERIFY(!openedTexts(store, "a").isEmpty());
 
     // Not found, then the files appear: still not the texts read from a.
     QCOMPARE(store.openClip("b"), OpenOutcome::NotFound);
@@ -261,9 +246,7 @@ void TestClipStore::lettersOfAnyCase()
     ClipFolder folder;
     QVERIFY(ClipFolder::make("f:FAQ1.TXT=body f:FAQ1.HED=title"));
     ClipStore store;
-    QCOMPARE(store.openClip("faq1", [] { QFAIL("the title exists"); }), OpenOutcome::Found);
-    QCOMPARE(store.takeTitleText(), u"title"_s);
-    QCOMPARE(store.takeBodyText(), u"body"_s);
+    QCOMPARE(openedTexts(store, "faq1", [] { QFAIL("the title exists"); }), (QStringList { u"title"_s, u"body"_s }));
     store.saveTitle(u"title2"_s);
     store.saveBody(u"body2"_s);
     QCOMPARE(folder.listing(), QByteArray("FAQ1.HED FAQ1.TXT"));
