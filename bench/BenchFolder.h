@@ -3,8 +3,6 @@
 #include "ClipFolder.h"
 #include "TForm1.h"
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <dirent.h>
@@ -12,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <memory>
 
 // Shared by the window benchmarks: a clip folder with the main window in it, and the bare system
@@ -22,8 +19,6 @@
 class WindowInFolder
 {
 public:
-    ~WindowInFolder() { m_window.reset(); }
-
     void write(const QByteArray& name, const QByteArray& bytes) const
     {
         if (!ClipFolder::write(name, bytes))
@@ -42,7 +37,7 @@ public:
     const QByteArray& path() const { return m_folder.path(); }
 
 private:
-    ClipFolder m_folder;
+    ClipFolder m_folder; // first: the window goes before the folder does
     std::unique_ptr<TForm1> m_window;
 };
 

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <iterator>
+
 using namespace Qt::StringLiterals;
 
 using FaultInjection::Entry;

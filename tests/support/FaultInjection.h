@@ -20,6 +20,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <iterator>
 
 namespace FaultInjection {
 
