@@ -17,8 +17,6 @@
 #include "TForm2.h"
 #include "WindowTestCase.h"
 
-#include <memory>
-
 class TestCommandBox : public WindowTestCase
 {
     Q_OBJECT

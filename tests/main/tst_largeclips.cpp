@@ -10,8 +10,6 @@
 #include "TForm1.h"
 #include "WindowTestCase.h"
 
-#include <memory>
-
 // Texts at the editors' capacity, and long lines, which the editors hold in pieces.
 class TestLargeClips : public WindowTestCase
 {

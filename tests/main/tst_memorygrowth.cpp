@@ -13,7 +13,6 @@
 #include <malloc.h>
 
 #include <functional>
-#include <memory>
 
 // AddressSanitizer keeps freed memory in quarantine, so the resident set says nothing there;
 // its leak check at exit does the work instead.
